@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# test.sh: installs what is missing, builds and runs the whole test suite:
+# optimised, then again under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+
+bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
+  xvfb xdotool xauth
+
+stage() { echo; echo "=== $* ==="; }
+
+build_and_test() {  # dir, cmake options...
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -DPARTICLES_WERROR=ON "$@" >/dev/null
+  if ! cmake --build "$dir" -j "$jobs" >"$dir/build.log" 2>&1; then
+    tail -n 60 "$dir/build.log"; echo "build failed in $dir" >&2; exit 1
+  fi
+  (cd "$dir" && ctest --output-on-failure -j "$jobs")
+}
+
+stage "optimised build and tests"
+build_and_test build/release -DCMAKE_BUILD_TYPE=Release
+
+stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  build_and_test build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARTICLES_SANITIZE=ON
+
+echo
+echo "all test stages passed"

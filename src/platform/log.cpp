@@ -1,0 +1,21 @@
+#include "platform/log.h"
+
+#include <cstdlib>
+
+FILE* g_pFile = nullptr;
+
+void LogSystemStart(const char* fileName) {
+  g_pFile = std::fopen(fileName, "w");
+  if (g_pFile == nullptr) std::exit(2);
+}
+
+void LogSystemOut(const char* text) {
+  // Write and flush errors are ignored: the log must never stop the demo.
+  if (g_pFile == nullptr) return;
+  std::fprintf(g_pFile, "%s\n", text);
+  std::fflush(g_pFile);
+}
+
+void LogSystemEnd() {
+  if (g_pFile != nullptr) std::fclose(g_pFile);
+}
