@@ -1,0 +1,72 @@
+#include "app/demo.h"
+
+#include <SDL_events.h>
+
+#include "platform/fps.h"
+#include "platform/log.h"
+
+namespace {
+
+constexpr int kQuitButton = 8;   // the console's Start button
+constexpr int kCycleButton = 9;  // the console's Select button
+constexpr unsigned kCtrlMask = KMOD_LCTRL | KMOD_RCTRL;  // 0x0040 | 0x0080
+
+void CycleDisplayMode(Demo& demo) { demo.displayMode = demo.displayMode % 3 + 1; }
+
+}  // namespace
+
+void HandleEvent(Demo& demo, const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+      if (event.key.keysym.sym == SDLK_c && (event.key.keysym.mod & kCtrlMask) != 0) {
+        demo.quitGame = true;
+        LogSystemOut("Quit game from KeyDown !");
+      } else if (event.key.keysym.sym == SDLK_SPACE) {
+        CycleDisplayMode(demo);
+      }
+      break;
+    case SDL_JOYBUTTONDOWN:
+      if (event.jbutton.button == kQuitButton) {
+        demo.quitGame = true;
+        LogSystemOut("Quit game from Start Button !");
+      } else if (event.jbutton.button == kCycleButton) {
+        CycleDisplayMode(demo);
+      }
+      break;
+    case SDL_QUIT:
+      demo.quitGame = true;
+      LogSystemOut("Quit game from SDL_QUIT !");
+      break;
+    default:
+      break;
+  }
+}
+
+void BuildScenes(Demo& demo) { (void)demo; }
+
+void StartClock(Demo& demo, uint32_t ticks) { demo.lastTicks = ticks; }
+
+void ReleaseScenes(Demo& demo) {
+  (void)demo;
+  LogSystemOut("Quitting...");
+  LogSystemOut("Quit !");
+}
+
+void RunFrame(Demo& demo, uint32_t ticks, EventSource& events, Screen& screen) {
+  // Clock: unsigned difference, right across the tick counter's wrap.
+  const uint32_t now = ticks;
+  const uint32_t dt = now - demo.lastTicks;
+  demo.lastTicks = now;
+
+  SDL_Event event;  // drain the queue; a quit only sets the flag
+  while (events.Poll(&event)) HandleEvent(demo, event);
+
+  (void)now;
+  screen.Fill(0);                        // clear
+  const PixelBuffer pixels = screen.Lock();
+  (void)pixels;
+  screen.Unlock();
+  screen.Flip();                         // show the frame
+
+  UpdateFPS(dt);                         // caption and log about once a second
+}

@@ -1,0 +1,46 @@
+#include "tools/frame_files.h"
+
+#include <png.h>
+
+#include <vector>
+
+void PackLittleEndian(const uint16_t* picture, uint8_t* out) {
+  for (int i = 0; i < kPictureWords; ++i) {
+    out[2 * i] = static_cast<uint8_t>(picture[i] & 0xFF);
+    out[2 * i + 1] = static_cast<uint8_t>(picture[i] >> 8);
+  }
+}
+
+void WidenRgb565(uint16_t pixel, uint8_t* rgb) {
+  const unsigned r5 = (pixel >> 11) & 0x1F, g6 = (pixel >> 5) & 0x3F, b5 = pixel & 0x1F;
+  rgb[0] = static_cast<uint8_t>(r5 << 3 | r5 >> 2);
+  rgb[1] = static_cast<uint8_t>(g6 << 2 | g6 >> 4);
+  rgb[2] = static_cast<uint8_t>(b5 << 3 | b5 >> 2);
+}
+
+bool WriteRawFile(const char* path, const uint16_t* picture) {
+  std::vector<uint8_t> bytes(kPictureBytes);
+  PackLittleEndian(picture, bytes.data());
+  std::FILE* f = std::fopen(path, "wb");
+  if (f == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && written;
+}
+
+bool WritePngFile(const char* path, const uint16_t* picture) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(kPictureWords) * 3);
+  for (int i = 0; i < kPictureWords; ++i) WidenRgb565(picture[i], &rgb[3 * static_cast<size_t>(i)]);
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 320;
+  image.height = 240;
+  image.format = PNG_FORMAT_RGB;
+  const int ok = png_image_write_to_file(&image, path, 0, rgb.data(), 320 * 3, nullptr);
+  png_image_free(&image);
+  return ok != 0;
+}
+
+bool WriteRawStream(std::FILE* stream, const uint16_t* picture, uint8_t* scratch) {
+  PackLittleEndian(picture, scratch);
+  return std::fwrite(scratch, 1, kPictureBytes, stream) == static_cast<size_t>(kPictureBytes);
+}
