@@ -1,0 +1,100 @@
+// fixed_point.h: the 16.16 number type with its exact product and quotient, the
+// decimal-constant conversion float2fix, the reciprocal fixinv and the angle constants.
+#pragma once
+
+#include <cstdint>
+
+#include "fixedpoint/wrap.h"
+
+namespace fixedpoint {
+
+// A decimal constant in raw form: f * 2^F in single precision (exact, a power of
+// two), truncated toward zero. Truncation, not rounding: 0.3 is 19660, not 19661.
+template <int F>
+constexpr int float2fix(float f) {
+  return static_cast<int>(f * static_cast<float>(1 << F));
+}
+
+// Raw product: the exact 64-bit product shifted right by 16 (toward minus
+// infinity), bits 16..47 kept; anything above is lost silently.
+constexpr int32_t fixmul16(int32_t a, int32_t b) {
+  return low32(asr64(static_cast<int64_t>(a) * b, 16));
+}
+
+// Raw quotient: the dividend widened to 64 bits and shifted left by 16, divided
+// with truncation toward zero, low 32 bits kept. b must not be 0. The dividend's
+// magnitude is at most 2^47, so the 64-bit division cannot overflow.
+constexpr int32_t fixdiv16(int32_t a, int32_t b) {
+  return low32(shl64(a, 16) / b);
+}
+
+template <int F>
+class fixed_point {
+ public:
+  fixed_point() = default;  // uninitialised, as a plain int would be
+  // An integer: n shifted left by F within 32 bits (32768 wraps to -32768.0).
+  explicit constexpr fixed_point(int n) : raw_(shl32(n, F)) {}
+  // A decimal constant: float2fix<F>(f).
+  explicit constexpr fixed_point(float f) : raw_(float2fix<F>(f)) {}
+
+  static constexpr fixed_point from_raw(int32_t raw) { return fixed_point(raw, RawTag{}); }
+  constexpr int32_t raw() const { return raw_; }
+  // The integer part, rounding toward minus infinity (-0.5 gives -1).
+  constexpr int to_int() const { return asr32(raw_, F); }
+
+  constexpr fixed_point operator-() const { return from_raw(neg32(raw_)); }
+  constexpr fixed_point& operator+=(fixed_point b) { raw_ = add32(raw_, b.raw_); return *this; }
+  constexpr fixed_point& operator-=(fixed_point b) { raw_ = sub32(raw_, b.raw_); return *this; }
+  constexpr fixed_point& operator*=(fixed_point b) { return *this = *this * b; }
+  constexpr fixed_point& operator/=(fixed_point b) { return *this = *this / b; }
+
+  friend constexpr fixed_point operator+(fixed_point a, fixed_point b) { return from_raw(add32(a.raw_, b.raw_)); }
+  friend constexpr fixed_point operator-(fixed_point a, fixed_point b) { return from_raw(sub32(a.raw_, b.raw_)); }
+  friend constexpr fixed_point operator*(fixed_point a, fixed_point b) {
+    return from_raw(low32(asr64(static_cast<int64_t>(a.raw_) * b.raw_, F)));
+  }
+  friend constexpr fixed_point operator/(fixed_point a, fixed_point b) {
+    return from_raw(low32(shl64(a.raw_, F) / b.raw_));
+  }
+  friend constexpr bool operator==(fixed_point a, fixed_point b) { return a.raw_ == b.raw_; }
+  friend constexpr bool operator!=(fixed_point a, fixed_point b) { return a.raw_ != b.raw_; }
+  friend constexpr bool operator<(fixed_point a, fixed_point b) { return a.raw_ < b.raw_; }
+  friend constexpr bool operator<=(fixed_point a, fixed_point b) { return a.raw_ <= b.raw_; }
+  friend constexpr bool operator>(fixed_point a, fixed_point b) { return a.raw_ > b.raw_; }
+  friend constexpr bool operator>=(fixed_point a, fixed_point b) { return a.raw_ >= b.raw_; }
+
+ private:
+  struct RawTag {};
+  constexpr fixed_point(int32_t raw, RawTag) : raw_(raw) {}
+  int32_t raw_;
+};
+
+// Seeds of fixinv: entry i is the 16.16 value of 1 / (2 (1 + i/8)), truncated.
+extern const uint16_t rcp_tab[8];
+
+// Number of leading zero bits of a 32-bit word by halving the search (16, 8, 4,
+// 2, 1), as the console's compiler-free code does; 0 gives 31, like 1.
+constexpr int leading_zeros(uint32_t x) {
+  int n = 0;
+  if ((x & 0xFFFF0000u) == 0) { n += 16; x <<= 16; }
+  if ((x & 0xFF000000u) == 0) { n += 8; x <<= 8; }
+  if ((x & 0xF0000000u) == 0) { n += 4; x <<= 4; }
+  if ((x & 0xC0000000u) == 0) { n += 2; x <<= 2; }
+  if ((x & 0x80000000u) == 0) { n += 1; }
+  return n;
+}
+
+// Raw reciprocal 1/d without a division: a seed from the leading four bits of d
+// and two Newton-Raphson steps z = z (2 - d z). Meaningful for |d| >= 8 raw; for
+// smaller or zero d it still returns (the seed shift wraps), without trapping.
+template <int F>
+int fixinv(int d);
+
+template <>
+int fixinv<16>(int d);
+
+// 2*pi and 1/(2*pi) in raw 16.16, from their single-precision literals.
+extern int FIX16_2PI;   // float2fix<16>(6.2831855f) = 411774
+extern int FIX16_R2PI;  // float2fix<16>(0.15915494f) = 10430
+
+}  // namespace fixedpoint
