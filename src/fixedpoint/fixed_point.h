@@ -10,9 +10,16 @@ namespace fixedpoint {
 
 // A decimal constant in raw form: f * 2^F in single precision (exact, a power of
 // two), truncated toward zero. Truncation, not rounding: 0.3 is 19660, not 19661.
+// A product outside the 32-bit range (or NaN) has no integer to truncate to, and
+// converting it would be undefined: it saturates instead (NaN gives 0), as the
+// handheld's own float-to-integer conversion does. No constant of the demo gets there.
 template <int F>
 constexpr int float2fix(float f) {
-  return static_cast<int>(f * static_cast<float>(1 << F));
+  const float scaled = f * static_cast<float>(1 << F);
+  if (scaled != scaled) return 0;
+  if (scaled >= 2147483648.0f) return INT32_MAX;
+  if (scaled < -2147483648.0f) return INT32_MIN;
+  return static_cast<int>(scaled);
 }
 
 // Raw product: the exact 64-bit product shifted right by 16 (toward minus
@@ -31,11 +38,16 @@ constexpr int32_t fixdiv16(int32_t a, int32_t b) {
 template <int F>
 class fixed_point {
  public:
+  static constexpr int fraction_bits = F;
+
   fixed_point() = default;  // uninitialised, as a plain int would be
   // An integer: n shifted left by F within 32 bits (32768 wraps to -32768.0).
   explicit constexpr fixed_point(int n) : raw_(shl32(n, F)) {}
   // A decimal constant: float2fix<F>(f).
   explicit constexpr fixed_point(float f) : raw_(float2fix<F>(f)) {}
+  // Decimal constants are single-precision literals (0.3f): going through double
+  // first could round a literal differently from the constant table.
+  fixed_point(double) = delete;
 
   static constexpr fixed_point from_raw(int32_t raw) { return fixed_point(raw, RawTag{}); }
   constexpr int32_t raw() const { return raw_; }
@@ -86,7 +98,7 @@ constexpr int leading_zeros(uint32_t x) {
 
 // Raw reciprocal 1/d without a division: a seed from the leading four bits of d
 // and two Newton-Raphson steps z = z (2 - d z). Meaningful for |d| >= 8 raw; for
-// smaller or zero d it still returns (the seed shift wraps), without trapping.
+// smaller or zero d the seed shift wraps (1 raw gives 0) and it still returns.
 template <int F>
 int fixinv(int d);
 

@@ -1,3 +1,4 @@
+// trig.cpp: the reciprocal square root seeds and the four angle and root functions.
 #include "fixedpoint/trig.h"
 
 #include "fixedpoint/fixed_point.h"
