@@ -1,0 +1,150 @@
+// Catches a 3D pass that culls at the wrong bounds, sorts the list the wrong way or
+// breaks ties the wrong way, divides by a w of zero (emitter or particle), overflows
+// the squared distance, lets a particle one raw unit off screen through, or shades
+// wrongly. Under the identity matrix an emitter's clip position is its position.
+#include "particles/pass3d.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using particles::Emiter3D;
+using particles::fixed;
+using mat4 = vmath::mat4<fixed>;
+constexpr int32_t kOne = 65536;
+
+particles::vec4 At(int32_t x, int32_t y, int32_t w) {
+  return {fixed::from_raw(x), fixed::from_raw(y), fixed::from_raw(0), fixed::from_raw(w)};
+}
+
+int g_emiterCalls = 0;
+int g_particleCalls = 0;
+int32_t g_dt = -1;
+void CountEmiter(Emiter3D*, unsigned, const fixed& dt) { ++g_emiterCalls, g_dt = dt.raw(); }
+void CountParticle(Emiter3D*, particles::Particle3D*, unsigned, const fixed&) { ++g_particleCalls; }
+
+class Pass3D : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pool_ = new particles::Pool3D();
+    g_emiterCalls = g_particleCalls = 0;
+  }
+  void TearDown() override {
+    for (auto& e : pool_->emiters) pool_->ReleaseEmiter(&e);
+    delete pool_;
+  }
+  Emiter3D* Add(int32_t x, int32_t y, int32_t w, int32_t radius, unsigned count = 1) {
+    Emiter3D* e = pool_->AllocateEmiter(count);
+    e->position = At(x, y, w);
+    e->radius = fixed::from_raw(radius);
+    e->particleFunc = &CountParticle;
+    e->emiterFunc = &CountEmiter;
+    return e;
+  }
+  void Run(const mat4& viewProj = vmath::identity4<fixed>(), unsigned ms = 16) {
+    particles::Update3DEmiters(*pool_, viewProj, 1000, ms);
+  }
+  std::vector<Emiter3D*> List() const {
+    return {pool_->visibleEmiters, pool_->visibleEmiters + pool_->visibleCount};
+  }
+  particles::Pool3D* pool_ = nullptr;
+};
+
+TEST_F(Pass3D, FrameTimeInSecondsAndTheDepthRange) {
+  Emiter3D* atLimit = Add(0, 0, 65536000, 0);  // w = 1000.0
+  Add(0, 0, 65536001, 0);                      // one raw unit beyond
+  Add(0, 0, -kOne, 0);                         // behind the camera
+  const std::pair<unsigned, int32_t> frames[] = {{16, 1048}, {20, 1310}, {1000, kOne}};
+  for (auto [ms, raw] : frames) {
+    Run(vmath::identity4<fixed>(), ms);
+    EXPECT_EQ(g_dt, raw) << ms << " ms";
+  }
+  EXPECT_EQ(List(), std::vector<Emiter3D*>{atLimit});
+  EXPECT_EQ(g_emiterCalls, 9) << "every allocated emitter's behaviour runs, seen or not";
+  EXPECT_EQ(g_particleCalls, 3) << "only listed emitters run their particles";
+}
+
+// The camera can sit on an emitter's plane, and after a retarget to the origin on
+// the look-at centre itself, where every w is 0: not in view, and no division.
+TEST_F(Pass3D, EmitterWithZeroWIsOutOfView) {
+  Emiter3D* onPlane = Add(kOne, kOne, 0, 3 * kOne);
+  Run();
+  mat4 degenerate{};  // what the eye on the centre leaves: only the z column
+  degenerate.m[4 * 2 + 3] = fixed::from_raw(-13119);
+  Add(0, 0, kOne, 5 * kOne, 10);
+  Run(degenerate);
+  EXPECT_EQ(pool_->visibleCount, 0u);
+  EXPECT_EQ(onPlane->visible, 0);
+  EXPECT_EQ(g_particleCalls, 0);
+}
+
+TEST_F(Pass3D, ProjectedCircleMustReachWithinOneOfTheCentre) {
+  // At w = 1.0, px = 2.0 gives dist = sqrt(4.0) = 131069 raw, and r = radius.
+  Emiter3D* touching = Add(2 * kOne, 0, kOne, 131069 - kOne);  // dist - r = 1.0 exactly
+  Add(0, 2 * kOne, kOne, 131069 - kOne - 1);                    // one raw unit more
+  Emiter3D* centred = Add(0, 0, 100 * kOne, 0);                 // any radius will do
+  // x / w = y / w = raw -2^31: the squares sum to 2^63, whose bits 16..47 are 0, so
+  // dist = sqrt(0) = 512 and it counts as centred (a wrap, never a trap).
+  Emiter3D* extreme = Add(-32768, -32768, 1, 0);
+  Run();
+  EXPECT_EQ(List(), (std::vector<Emiter3D*>{centred, touching, extreme}));
+  EXPECT_EQ(touching->depth.raw(), kOne - (131069 - kOne));  // w - r
+}
+
+TEST_F(Pass3D, ListIsFarthestFirstWithTiesInSlotOrder) {
+  Emiter3D* five = Add(0, 0, 5 * kOne, 0);
+  Emiter3D* two = Add(0, 0, 2 * kOne, 0);
+  Emiter3D* eight = Add(0, 0, 8 * kOne, 0);
+  Run();
+  EXPECT_EQ(List(), (std::vector<Emiter3D*>{eight, five, two}));
+  // w 4.0 with radius 8.0 has depth 4.0 - 2.0, level with slot 1: it goes after.
+  Emiter3D* alsoTwo = Add(0, 0, 4 * kOne, 8 * kOne);
+  Emiter3D* alsoFive = Add(0, 0, 5 * kOne, 0);
+  Run();
+  EXPECT_EQ(List(), (std::vector<Emiter3D*>{eight, five, alsoFive, two, alsoTwo}));
+}
+
+TEST_F(Pass3D, ParticlesOnScreenAndTheirShading) {
+  struct Case {
+    int32_t x, y, w;
+    uint16_t colour;
+    uint8_t visible;
+    int32_t clipX;
+    uint16_t shaded;
+  };
+  const Case cases[] = {
+      {3 * kOne, 0, 0, 0xFFFF, 0, 3 * kOne, 0},        // w = 0: not divided
+      {3 * kOne, 0, -kOne, 0xFFFF, 0, 3 * kOne, 0},    // behind
+      {2 * kOne, -2 * kOne, 2 * kOne, 0xFFFF, 1, kOne, 0xF79E},  // (1, -1): in
+      {-2 * kOne, 2 * kOne, 2 * kOne, 0xFFFF, 1, -kOne, 0xF79E},
+      {kOne + 1, 0, kOne, 0xFFFF, 0, kOne + 1, 0},     // one raw unit past each edge
+      {-kOne - 1, 0, kOne, 0xFFFF, 0, -kOne - 1, 0},
+      {0, kOne + 1, kOne, 0xFFFF, 0, 0, 0},
+      {0, -kOne - 1, kOne, 0xFFFF, 0, 0, 0},
+      {0, 0, 69999, 0xFFFF, 1, 0, 0xFFDF},  // one fade step per 70000 of w
+      {0, 0, 10 * kOne, 0xFFFF, 1, 0, 0xB596},
+      {0, 0, 2169999, 0xFFFF, 1, 0, 0x0841},
+      {0, 0, 2170000, 0xFFFF, 1, 0, 0x0000},
+      {0, 0, 1000, 0x07E0, 1, 0, 0x07C0},  // green is five bits at 6..10
+      {0, 0, 1000, 0x0020, 1, 0, 0x0000},
+  };
+  const unsigned n = sizeof cases / sizeof cases[0];
+  Emiter3D* e = Add(0, 0, kOne, 0, n);
+  for (unsigned k = 0; k < n; ++k) {
+    e->data[k].position = At(cases[k].x, cases[k].y, cases[k].w);
+    e->data[k].colour = cases[k].colour;
+  }
+  Run();
+  for (unsigned k = 0; k < n; ++k) {
+    const auto& d = e->data[k];
+    EXPECT_EQ(d.visible, cases[k].visible) << "case " << k;
+    EXPECT_EQ(d.clip.x.raw(), cases[k].clipX) << "case " << k;
+    EXPECT_EQ(d.shadedColour, cases[k].shaded) << "case " << k;
+  }
+  EXPECT_EQ(e->data[7].clip.y.raw(), -kOne - 1) << "divided before the test";
+}
+
+}  // namespace
