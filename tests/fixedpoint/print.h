@@ -1,21 +1,17 @@
-// print.h (tests only): shows fixed-point values in failure messages as the number
-// and its raw hex word, since a raw difference of 1 is invisible in decimal.
+// print.h: shows a fixed-point value in test failures as its decimal value and raw hex.
 #pragma once
 
-#include <cstdint>
-#include <ios>
+#include <cstdio>
 #include <ostream>
 
 #include "fixedpoint/fixed_point.h"
 
 namespace fixedpoint {
-
 template <int F>
 void PrintTo(const fixed_point<F>& v, std::ostream* os) {
-  const std::ios::fmtflags flags = os->flags();
-  *os << static_cast<double>(v.raw()) / static_cast<double>(int64_t{1} << F) << " (raw 0x" << std::hex
-      << static_cast<uint32_t>(v.raw()) << ")";
-  os->flags(flags);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.6f (raw %d, 0x%08X)", v.raw() / double(1 << F), v.raw(),
+                static_cast<unsigned>(v.raw()));
+  *os << text;
 }
-
 }  // namespace fixedpoint
