@@ -1,0 +1,65 @@
+#include "particles/pass2d.h"
+
+#include <cstdint>
+
+#include "fixedpoint/wrap.h"
+
+namespace particles {
+namespace {
+
+using fixedpoint::add32;
+using fixedpoint::shl32;
+using fixedpoint::sub32;
+
+// World offset over the zoom as 16.16: at zoom 10.0, ten units make one pixel; the
+// division truncates toward zero, so an offset of -1 lands on the centre pixel.
+int32_t Project(int32_t world, int32_t centre, int32_t zoomRaw, int32_t screenCentre) {
+  return add32(shl32(sub32(world, centre), 16) / zoomRaw, screenCentre);
+}
+
+}  // namespace
+
+void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt) {
+  const int32_t zoomRaw = camera.zoom.raw();
+  const auto zoomUnsigned = static_cast<uint32_t>(zoomRaw);
+
+  pool.visibleCount = 0;
+  for (uint32_t e = 0; e < Pool2D::kEmiterSlots; ++e) {
+    Emiter& emiter = pool.emiters[e];
+    emiter.visible = 0;
+    if (pool.emiterUsed[e] == 0) continue;
+    if (emiter.emiterFunc != nullptr) emiter.emiterFunc(&emiter, now, dt);
+
+    const int32_t sx = Project(emiter.x, camera.x, zoomRaw, 160);
+    const int32_t sy = Project(emiter.y, camera.y, zoomRaw, 120);
+    const uint32_t r = (emiter.radius << 16) / zoomUnsigned;
+    // -r <= s < size + r as one unsigned test: a sum below 0 wraps to a huge value.
+    if (static_cast<uint32_t>(sx) + r < 320u + 2u * r &&
+        static_cast<uint32_t>(sy) + r < 240u + 2u * r) {
+      emiter.visible = 1;
+      pool.visibleEmiters[pool.visibleCount++] = &emiter;
+    }
+  }
+
+  for (uint32_t i = 0; i < pool.visibleCount; ++i) {
+    Emiter* emiter = pool.visibleEmiters[i];
+    const uint32_t count = emiter->count;
+    const ParticleFunc behaviour = emiter->particleFunc;
+    Particle* const particles = emiter->particles;
+    for (uint32_t k = 0; k < count; ++k) behaviour(emiter, particles + k, now, dt);
+
+    ParticleData* const data = emiter->data;
+    for (uint32_t k = 0; k < count; ++k) {
+      ParticleData& d = data[k];
+      d.screenX = Project(d.x, camera.x, zoomRaw, 160);
+      d.screenY = Project(d.y, camera.y, zoomRaw, 120);
+      // One pixel of margin keeps the 3x3 stamp inside the screen.
+      d.visible = (static_cast<uint32_t>(d.screenX) - 1u <= 317u &&
+                   static_cast<uint32_t>(d.screenY) - 1u <= 237u)
+                      ? 1
+                      : 0;
+    }
+  }
+}
+
+}  // namespace particles

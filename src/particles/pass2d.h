@@ -1,0 +1,16 @@
+// pass2d.h: the per-frame 2D emitter pass: emitter behaviours, the view test and the
+// visible list in slot order, then particle behaviours and projection to pixels.
+#pragma once
+
+#include "particles/camera2d.h"
+#include "particles/pools.h"
+
+namespace particles {
+
+// Runs every allocated emitter's behaviour, lists the emitters whose square of
+// projected half-side r overlaps the screen, then for each listed emitter runs its
+// particle behaviour on all its particles and projects them; a particle is visible
+// when its stamp fits the screen (pixel 1..318 by 1..238). camera.zoom must be > 0.
+void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt);
+
+}  // namespace particles

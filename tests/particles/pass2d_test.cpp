@@ -1,0 +1,109 @@
+// Catches a view test off by one pixel or done signed, a free slot listed, an emitter
+// skipped for lacking an emitter behaviour, particle work spent on unlisted emitters,
+// and a projection that rounds or misplaces the stamp margin.
+#include "particles/pass2d.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace particles;
+
+const Camera2D kCentre{0, 0, fixed::from_raw(655360)};  // 10.0: ten units a pixel
+
+std::string g_trace;
+Pool2D* g_pool = nullptr;
+void Trace(char kind, const Emiter* e) {
+  g_trace += kind;
+  g_trace += std::to_string(e - g_pool->emiters);
+  g_trace += ' ';
+}
+void TraceEmiter(Emiter* e, unsigned, unsigned) { Trace('E', e); }
+void TraceParticle(Emiter* e, Particle*, unsigned, unsigned) { Trace('P', e); }
+
+struct Pass2D : ::testing::Test {
+  std::unique_ptr<Pool2D> pool = std::make_unique<Pool2D>();
+  Pass2D() { g_pool = pool.get(); }
+  Emiter* Add(uint32_t count, int32_t x, int32_t y, EmiterFunc f = nullptr) {
+    Emiter* e = pool->AllocateEmiter(count);
+    e->x = x;
+    e->y = y;
+    e->radius = 300;  // 30 pixels at zoom 10.0
+    e->particleFunc = TraceParticle;
+    e->emiterFunc = f;
+    return e;
+  }
+};
+
+TEST_F(Pass2D, AnEmitterIsInViewWhileItsSquareOverlapsTheScreen) {
+  // Pixel s lies at world (s - 160) * 10 across and (s - 120) * 10 down.
+  struct Case {
+    bool across;
+    int s;
+    bool in;
+  };
+  for (const Case c : {Case{true, -30, true}, Case{true, -31, false}, Case{true, 349, true},
+                       Case{true, 350, false}, Case{false, -30, true}, Case{false, -31, false},
+                       Case{false, 269, true}, Case{false, 270, false}}) {
+    Emiter* e = c.across ? Add(1, (c.s - 160) * 10, 0) : Add(1, 0, (c.s - 120) * 10);
+    Update2DEmiters(*pool, kCentre, 0, 16);
+    EXPECT_EQ(e->visible, c.in ? 1 : 0) << (c.across ? "x " : "y ") << c.s;
+    EXPECT_EQ(pool->visibleCount, c.in ? 1u : 0u);
+    pool->ReleaseEmiter(e);
+  }
+  Emiter* dot = Add(1, 1234, 567);  // under the camera: in view even with no radius
+  dot->radius = 0;
+  Update2DEmiters(*pool, Camera2D{1234, 567, kCentre.zoom}, 0, 16);
+  EXPECT_EQ(dot->visible, 1);
+}
+
+TEST_F(Pass2D, EveryEmitterBehaviourRunsThenListedEmittersParticlesInSlotOrder) {
+  Emiter* e0 = Add(2, 0, 0, TraceEmiter);
+  Emiter* e1 = Add(2, 0, 0, TraceEmiter);
+  Emiter* fire = Add(2, 100, 100);  // no emitter behaviour: still tested and listed
+  Add(2, 5000, 0, TraceEmiter);     // out of view: its behaviour only
+  pool->ReleaseEmiter(e1);
+  e1->visible = 1;  // a free slot is cleared and never listed
+  g_trace.clear();
+  Update2DEmiters(*pool, kCentre, 0, 16);
+  EXPECT_EQ(g_trace, "E0 E3 P0 P0 P2 P2 ");
+  EXPECT_EQ(pool->visibleCount, 2u);
+  EXPECT_EQ(pool->visibleEmiters[0], e0);
+  EXPECT_EQ(pool->visibleEmiters[1], fire);
+  EXPECT_EQ(e1->visible, 0);
+
+  g_trace.clear();
+  Update2DEmiters(*pool, Camera2D{20000, 20000, kCentre.zoom}, 0, 16);
+  EXPECT_EQ(g_trace, "E0 E3 ");  // nothing in view: no particle work
+  EXPECT_EQ(pool->visibleCount, 0u);
+}
+
+TEST_F(Pass2D, ParticlesNeedAPixelOfMarginAndProjectionTruncates) {
+  struct Case {
+    int32_t x, y, sx, sy;
+    uint8_t visible;
+  };
+  const Case cases[] = {
+      {-1600, 0, 0, 120, 0}, {-1590, 0, 1, 120, 1}, {1580, 0, 318, 120, 1}, {1590, 0, 319, 120, 0},
+      {0, -1200, 160, 0, 0}, {0, -1190, 160, 1, 1}, {0, 1180, 160, 238, 1}, {0, 1190, 160, 239, 0},
+      {-1, -1, 160, 120, 1},  // -0.1 pixel truncates to the centre pixel
+      {-10, 10, 159, 121, 1}};
+  const uint32_t n = sizeof cases / sizeof cases[0];
+  Emiter* e = Add(n, 0, 0);
+  for (uint32_t k = 0; k < n; ++k) {
+    e->data[k].x = cases[k].x;
+    e->data[k].y = cases[k].y;
+  }
+  Update2DEmiters(*pool, kCentre, 0, 16);
+  for (uint32_t k = 0; k < n; ++k) {
+    const ParticleData& d = e->data[k];
+    EXPECT_EQ(d.screenX, cases[k].sx) << k;
+    EXPECT_EQ(d.screenY, cases[k].sy) << k;
+    EXPECT_EQ(d.visible, cases[k].visible) << k;
+  }
+}
+
+}  // namespace
