@@ -15,6 +15,7 @@ struct vec3 {
   using value_type = T;
   static constexpr int size = 3;
   T x, y, z;
+  constexpr bool operator==(const vec3&) const = default;  // element by element
   constexpr T& operator[](int i) { return i == 0 ? x : i == 1 ? y : z; }
   constexpr const T& operator[](int i) const { return i == 0 ? x : i == 1 ? y : z; }
 };
@@ -24,6 +25,7 @@ struct vec4 {
   using value_type = T;
   static constexpr int size = 4;
   T x, y, z, w;
+  constexpr bool operator==(const vec4&) const = default;  // element by element
   constexpr T& operator[](int i) { return i == 0 ? x : i == 1 ? y : i == 2 ? z : w; }
   constexpr const T& operator[](int i) const { return i == 0 ? x : i == 1 ? y : i == 2 ? z : w; }
 };
@@ -34,6 +36,7 @@ struct mat3 {
   using value_type = T;
   static constexpr int size = 9;
   T m[9];
+  constexpr bool operator==(const mat3&) const = default;  // element by element
   constexpr T& operator[](int i) { return m[i]; }
   constexpr const T& operator[](int i) const { return m[i]; }
 };
@@ -44,6 +47,7 @@ struct mat4 {
   using value_type = T;
   static constexpr int size = 16;
   T m[16];
+  constexpr bool operator==(const mat4&) const = default;  // element by element
   constexpr T& operator[](int i) { return m[i]; }
   constexpr const T& operator[](int i) const { return m[i]; }
 };
