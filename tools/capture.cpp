@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "particles/pools.h"
 #include "platform/log.h"
 #include "platform/memory_screen.h"
 #include "tools/capture_options.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
   int status = 0;
 
   LogSystemStart("ParticlesLog.txt");
+  particles::CreatePools();
   Demo demo;
   BuildScenes(demo);
   StartClock(demo, options.start);
@@ -109,6 +111,7 @@ int main(int argc, char** argv) {
 
   ReleaseScenes(demo);
   LogSystemOut("Terminate !");  // the exit handler's logging part
+  particles::ReportAndDestroyPools();
   LogSystemEnd();
 
   if (options.stream && (!streamOk || std::fflush(stdout) != 0)) {

@@ -2,6 +2,9 @@
 
 #include <SDL_events.h>
 
+#include "app/render.h"
+#include "particles/pass2d.h"
+#include "particles/pools.h"
 #include "platform/fps.h"
 #include "platform/log.h"
 
@@ -42,13 +45,21 @@ void HandleEvent(Demo& demo, const SDL_Event& event) {
   }
 }
 
-void BuildScenes(Demo& demo) { (void)demo; }
+void BuildScenes(Demo& demo) { CreateScene2D(demo.emiters2D); }
 
-void StartClock(Demo& demo, uint32_t ticks) { demo.lastTicks = ticks; }
+void StartClock(Demo& demo, uint32_t ticks) {
+  demo.lastTicks = ticks;
+  InitViews(demo.views, ticks);  // the first frame always starts a pan leg
+  demo.displayMode = 1;
+  demo.quitGame = false;
+}
 
 void ReleaseScenes(Demo& demo) {
-  (void)demo;
   LogSystemOut("Quitting...");
+  for (int i = 0; i < kScene2DEmiters; ++i) {
+    particles::g_2DPool->ReleaseEmiter(demo.emiters2D[i]);
+    demo.emiters2D[i] = nullptr;
+  }
   LogSystemOut("Quit !");
 }
 
@@ -61,12 +72,16 @@ void RunFrame(Demo& demo, uint32_t ticks, EventSource& events, Screen& screen) {
   SDL_Event event;  // drain the queue; a quit only sets the flag
   while (events.Poll(&event)) HandleEvent(demo, event);
 
-  (void)now;
-  screen.Fill(0);                        // clear
-  const PixelBuffer pixels = screen.Lock();
-  (void)pixels;
-  screen.Unlock();
-  screen.Flip();                         // show the frame
+  UpdateViews(demo.views, now, dt);  // pan, zoom, camera: in every mode
 
-  UpdateFPS(dt);                         // caption and log about once a second
+  const bool show2D = (demo.displayMode & 1) != 0;
+  if (show2D) particles::Update2DEmiters(*particles::g_2DPool, demo.views.camera, now, dt);
+
+  ClearScreen(screen, demo.color);   // background of this frame
+  const PixelBuffer pixels = screen.Lock();
+  if (show2D) Plot2DParticles(*particles::g_2DPool, pixels);
+  screen.Unlock();
+  screen.Flip();                     // show the frame
+
+  UpdateFPS(dt);                     // caption and log about once a second
 }

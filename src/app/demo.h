@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/scene2d.h"
 #include "platform/screen.h"
 
 union SDL_Event;
@@ -13,6 +14,8 @@ struct Demo {
   bool quitGame = false;   // set by a quit event, never cleared
   uint32_t lastTicks = 0;  // previous clock reading, milliseconds
   int32_t color = 0;       // background counter, one step per frame
+  Views views;             // 2D view, shared view timer and the 3D camera
+  particles::Emiter* emiters2D[kScene2DEmiters] = {};  // kept for the shutdown
 };
 
 // Applies one event of the queue (quit requests only set the flag).

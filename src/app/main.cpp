@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/demo.h"
+#include "particles/pools.h"
 #include "platform/fps.h"
 #include "platform/log.h"
 #include "platform/sdl_shell.h"
@@ -20,6 +21,7 @@ SDL_Joystick* joy = nullptr;  // kept open so that its button events arrive
 // Exit handler: runs from the exit processing after SDL has started.
 void Terminate() {
   LogSystemOut("Terminate !");
+  particles::ReportAndDestroyPools();
   LogSystemEnd();
   SDL_Quit();
 }
@@ -28,6 +30,7 @@ void Terminate() {
 
 int main(int, char**) {
   LogSystemStart("ParticlesLog.txt");  // exits with status 2 if it cannot be created
+  particles::CreatePools();            // 2D, then 3D
 
   if (SDL_Init(kInitFlags) < 0) {
     std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());

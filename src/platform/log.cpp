@@ -17,5 +17,8 @@ void LogSystemOut(const char* text) {
 }
 
 void LogSystemEnd() {
+  // Cleared so that a stray line after the end is dropped instead of written
+  // through a closed stream.
   if (g_pFile != nullptr) std::fclose(g_pFile);
+  g_pFile = nullptr;
 }

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-// The log stream; set by LogSystemStart, never null after it returns.
+// The log stream; set by LogSystemStart, never null after it returns, null again
+// after LogSystemEnd.
 extern FILE* g_pFile;
 
 // Creates (or truncates) the log file. When it cannot be created the process
@@ -14,5 +15,5 @@ void LogSystemStart(const char* fileName);
 // Writes text and a newline, then flushes, so the line survives a crash right after.
 void LogSystemOut(const char* text);
 
-// Closes the log; nothing is written afterwards.
+// Closes the log; lines written afterwards are dropped.
 void LogSystemEnd();

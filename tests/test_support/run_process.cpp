@@ -1,0 +1,87 @@
+#include "test_support/run_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+long long NowMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+}  // namespace
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st{};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+ProcessResult RunProcess(const ProcessSpec& spec) {
+  char outTemplate[] = "/tmp/particles-out-XXXXXX";
+  char errTemplate[] = "/tmp/particles-err-XXXXXX";
+  const int outFd = mkstemp(outTemplate);
+  const int errFd = mkstemp(errTemplate);
+  ProcessResult result;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outFd, STDOUT_FILENO);
+    dup2(errFd, STDERR_FILENO);
+    const int devNull = open("/dev/null", O_RDONLY);
+    dup2(devNull, STDIN_FILENO);
+    if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0) _exit(126);
+    for (const auto& [name, value] : spec.env) setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(spec.path.c_str()));
+    for (const std::string& a : spec.args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(spec.path.c_str(), argv.data());
+    _exit(127);
+  }
+  const long long start = NowMs();
+  bool interrupted = false;
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) break;
+    const long long elapsed = NowMs() - start;
+    if (!interrupted && spec.interruptAfterMs >= 0 && elapsed >= spec.interruptAfterMs) {
+      kill(pid, SIGINT);
+      interrupted = true;
+    }
+    if (elapsed >= spec.killAfterMs) kill(pid, SIGKILL);
+    usleep(5000);
+  }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  close(outFd);
+  close(errFd);
+  result.out = ReadFile(outTemplate);
+  result.err = ReadFile(errTemplate);
+  unlink(outTemplate);
+  unlink(errTemplate);
+  return result;
+}

@@ -1,0 +1,29 @@
+// run_process.h: runs a built executable as a user would, in a chosen working
+// directory with extra environment, optionally interrupting it, and collects the result.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ProcessResult {
+  int exitStatus = -1;  // the exit status, or -1 if the process died of a signal
+  int signal = 0;       // the signal that ended it, if any
+  std::string out;      // standard output
+  std::string err;      // standard error
+};
+
+struct ProcessSpec {
+  std::string path;
+  std::vector<std::string> args;
+  std::string cwd;
+  std::vector<std::pair<std::string, std::string>> env;  // set in the child
+  int interruptAfterMs = -1;  // >= 0: send SIGINT after this many milliseconds
+  int killAfterMs = 60000;    // a hung process is killed and reported as such
+};
+
+ProcessResult RunProcess(const ProcessSpec& spec);
+
+std::string ReadFile(const std::string& path);
+std::vector<std::string> ReadLines(const std::string& path);
+bool FileExists(const std::string& path);

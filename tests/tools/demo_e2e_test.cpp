@@ -1,0 +1,114 @@
+// Runs the built demo headless as a user would. Catches wrong exit statuses, messages
+// or log lines on a normal quit and on each start-up failure, and an exit handler
+// armed too early or not at all.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support/run_process.h"
+#include "test_support/temp_dir.h"
+#include "tests/tools/expected_log.h"
+
+namespace {
+
+ProcessResult Demo(const TempDir& dir, std::vector<std::pair<std::string, std::string>> env,
+                   int interruptAfterMs) {
+  ProcessSpec spec;
+  spec.path = PARTICLES_DEMO;
+  spec.cwd = dir.path();
+  spec.env = {{"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"},
+              // The sanitizers see SDL's and the preload library's own allocations.
+              {"ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0"}};
+  for (auto& e : env) spec.env.push_back(e);
+  spec.interruptAfterMs = interruptAfterMs;
+  return RunProcess(spec);
+}
+
+std::vector<std::string> Log(const TempDir& dir) { return ReadLines(dir.path() + "/ParticlesLog.txt"); }
+
+// Standard error minus what the console's shell commands print on a desktop.
+std::string DemoMessages(const std::string& err) {
+  std::string kept;
+  size_t pos = 0;
+  while (pos < err.size()) {
+    size_t end = err.find('\n', pos);
+    if (end == std::string::npos) end = err.size();
+    const std::string line = err.substr(pos, end - pos);
+    if (line.rfind("sh: ", 0) != 0 && line.find("mmuhack") == std::string::npos) kept += line + "\n";
+    pos = end + 1;
+  }
+  return kept;
+}
+
+// The log of a normal run: start-up, rate lines, the quit line, shutdown.
+void ExpectNormalLog(const std::vector<std::string>& log, const std::string& quitLine) {
+  const std::vector<std::string> start = StartupLines(), end = ShutdownLines();
+  ASSERT_GE(log.size(), start.size() + 1 + end.size());
+  EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 4), start);
+  EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(end.size()), log.end()), end);
+  EXPECT_EQ(log[log.size() - end.size() - 1], quitLine);
+  for (size_t i = 4; i < log.size() - end.size() - 1; ++i) {
+    EXPECT_EQ(log[i].rfind("PARTICLE : ", 0), 0u) << log[i];
+  }
+}
+
+TEST(DemoRun, SigintEndsItLikeAWindowClose) {
+  TempDir dir;
+  const ProcessResult r = Demo(dir, {}, 1500);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(DemoMessages(r.err), "");
+  ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
+}
+
+TEST(DemoRun, ALogThatCannotBeCreatedEndsItWithStatus2AndNoOutput) {
+  TempDir dir;
+  mkdir((dir.path() + "/ParticlesLog.txt").c_str(), 0755);  // not even root can open it for writing
+  const ProcessResult r = Demo(dir, {}, -1);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(DemoRun, SdlThatCannotStartEndsItWithStatus1BeforeTheExitHandler) {
+  TempDir dir;
+  const ProcessResult r = Demo(dir, {{"SDL_VIDEODRIVER", "no-such-driver"}}, -1);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err.rfind("Couldn't initialize SDL: ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  EXPECT_EQ(Log(dir), StartupLines()) << "no exit-handler lines";
+}
+
+TEST(DemoRun, AVideoModeThatCannotBeSetEndsItWithStatus2ThroughTheExitHandler) {
+  TempDir dir;
+  const ProcessResult r = Demo(dir, {{"LD_PRELOAD", SDL_FAULTS_PRELOAD}, {"PARTICLES_FAULT", "video"}}, -1);
+  EXPECT_EQ(r.exitStatus, 2);
+  EXPECT_EQ(DemoMessages(r.err),
+            "Couldn't set 320x240x16 video mode: no such mode on this test display\n");
+  // Nothing was allocated from the pools yet: each report is one free block of 3000.
+  std::vector<std::string> expected = StartupLines();
+  expected.push_back("Terminate !");
+  for (const char* label : {"Particle", "Particle3D"}) {
+    expected.push_back("< Particles System LOG START >");
+    expected.push_back("< Particles Allocation LOG >");
+    expected.push_back("Bloc : 0, Size : 3000, Used : 0");
+    expected.push_back("< Particles System LOG END >");
+    expected.push_back(std::string(label) + " Pool Destruction...");
+    expected.push_back(std::string(label) + " Pool Destroyed!");
+  }
+  EXPECT_EQ(Log(dir), expected);
+}
+
+TEST(DemoRun, AJoystickThatCannotBeOpenedIsReportedAndTheDemoGoesOn) {
+  TempDir dir;
+  const ProcessResult r =
+      Demo(dir, {{"LD_PRELOAD", SDL_FAULTS_PRELOAD}, {"PARTICLES_FAULT", "joystick"}}, 1500);
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(DemoMessages(r.err), "Couldn't open joystick 0: test joystick 0 is unplugged\n");
+  ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
+}
+
+}  // namespace

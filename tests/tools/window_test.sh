@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# window_test.sh PARTICLES: the real demo window under a virtual X server. Plain c
+# must do nothing; Ctrl+C must quit with "Quit game from KeyDown !". Space cycles the
+# display mode on the way. With SCREENSHOT_DIR set, a screenshot of each mode is kept.
+# Exits 77 (skipped) when no virtual X server can start here.
+set -u
+demo=$1
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+display=""
+cleanup() {
+  [[ -n "${demo_pid:-}" ]] && kill -9 "$demo_pid" 2>/dev/null
+  [[ -n "${xvfb_pid:-}" ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for n in $(seq 90 130); do
+  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+  Xvfb ":$n" -screen 0 640x480x16 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do
+    [[ -e /tmp/.X11-unix/X$n ]] && break
+    sleep 0.1
+  done
+  if [[ -e /tmp/.X11-unix/X$n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then display=":$n"; break; fi
+  kill "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+done
+[[ -n "$display" ]] || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
+export DISPLAY=$display
+
+fail() { echo "FAIL: $*"; echo "--- log:"; cat "$work/ParticlesLog.txt" 2>/dev/null; exit 1; }
+
+(cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 exec "$demo") >"$work/out" 2>&1 &
+demo_pid=$!
+
+# The caption appears with the first frame-rate window, about a second in.
+win=$(timeout 20 xdotool search --sync --onlyvisible --name 'PARTICLE : ' 2>/dev/null | head -n 1)
+[[ -n "$win" ]] || fail "no demo window appeared"
+geometry=$(xdotool getwindowgeometry "$win" | grep -o 'Geometry: [0-9x]*')
+[[ "$geometry" == "Geometry: 320x240" ]] || fail "window is $geometry, not 320x240"
+xdotool windowfocus --sync "$win"
+
+shot() {
+  [[ -n "${SCREENSHOT_DIR:-}" ]] || return 0
+  mkdir -p "$SCREENSHOT_DIR"
+  import -window "$win" "$SCREENSHOT_DIR/$1.png" 2>/dev/null || true
+}
+
+sleep 1; shot mode1
+xdotool key --window "$win" --clearmodifiers c 2>/dev/null || xdotool key c
+sleep 1
+kill -0 "$demo_pid" 2>/dev/null || fail "plain c ended the demo"
+grep -q 'Quit game' "$work/ParticlesLog.txt" && fail "plain c logged a quit"
+
+xdotool key space; sleep 1.5; shot mode2
+xdotool key space; sleep 1.5; shot mode3
+xdotool key ctrl+c
+for _ in $(seq 100); do
+  kill -0 "$demo_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$demo_pid" 2>/dev/null && fail "Ctrl+C did not end the demo"
+wait "$demo_pid"; status=$?; demo_pid=""
+[[ $status -eq 0 ]] || fail "exit status $status"
+grep -qx 'Quit game from KeyDown !' "$work/ParticlesLog.txt" || fail "no KeyDown quit line"
+grep -q 'Quit game from SDL_QUIT' "$work/ParticlesLog.txt" && fail "quit came from elsewhere"
+tail -n 1 "$work/ParticlesLog.txt" | grep -qx 'Particle3D Pool Destroyed!' || fail "log does not end with the 3D pool's destruction"
+echo "window test passed on $display"
