@@ -70,7 +70,7 @@ TEST(MatrixProducts, RowsMeetColumnsAndIdentityIsExact) {
   EXPECT_EQ(a * id, a);
   EXPECT_EQ(id * a, a);
   for (int32_t r : {0, 1, -1, 65536, 12345678, INT32_MAX, INT32_MIN}) {
-    const vec4 v{Raw(r), Raw(-r), Raw(r / 7), Raw(~r)};
+    const vec4 v{Raw(r), Raw(fixedpoint::neg32(r)), Raw(r / 7), Raw(~r)};
     EXPECT_EQ(id * v, v) << r;
   }
   // Scale x by 2 after, or before, a translation by 1.0 in x: the left operand
