@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 
 #include "tests/fixedpoint/print.h"
 
@@ -58,6 +59,17 @@ TEST(FixedConversion, DecimalConstantsTruncateInSinglePrecision) {
   EXPECT_EQ(fixedpoint::FIX16_2PI, 411774);
   EXPECT_EQ(fixedpoint::FIX16_R2PI, 10430);
   EXPECT_EQ(4294967296LL - int64_t(fixedpoint::FIX16_2PI) * fixedpoint::FIX16_R2PI, 164476);
+}
+
+TEST(FixedConversion, DecimalsBeyondTheRangeSaturateInsteadOfConvertingOutOfRange) {
+  // Converting such a product to int would be undefined; it saturates, NaN gives 0.
+  EXPECT_EQ(float2fix<16>(32767.99f), 2147483008);  // still in range: 32767.99f * 65536, truncated
+  EXPECT_EQ(float2fix<16>(32768.0f), INT32_MAX);
+  EXPECT_EQ(float2fix<16>(-32768.0f), INT32_MIN);
+  EXPECT_EQ(float2fix<16>(-40000.0f), INT32_MIN);
+  EXPECT_EQ(float2fix<16>(std::numeric_limits<float>::infinity()), INT32_MAX);
+  EXPECT_EQ(float2fix<16>(std::numeric_limits<float>::quiet_NaN()), 0);
+  EXPECT_EQ(float2fix<16>(1e-9f), 0);
 }
 
 TEST(FixedComparison, IsOnSignedRawValues) {
