@@ -4,6 +4,7 @@
 
 #include "app/render.h"
 #include "particles/pass2d.h"
+#include "particles/pass3d.h"
 #include "particles/pools.h"
 #include "platform/fps.h"
 #include "platform/log.h"
@@ -45,11 +46,16 @@ void HandleEvent(Demo& demo, const SDL_Event& event) {
   }
 }
 
-void BuildScenes(Demo& demo) { CreateScene2D(demo.emiters2D); }
+void BuildScenes(Demo& demo) {
+  CreateScene2D(demo.emiters2D);
+  CreateScene3D(*particles::g_3DPool, demo.emiters3D);
+  BuildProjection(demo.views.camera3D);
+}
 
 void StartClock(Demo& demo, uint32_t ticks) {
   demo.lastTicks = ticks;
   InitViews(demo.views, ticks);  // the first frame always starts a pan leg
+  StartCamera3D(demo.views.camera3D);
   demo.displayMode = 1;
   demo.quitGame = false;
 }
@@ -57,8 +63,11 @@ void StartClock(Demo& demo, uint32_t ticks) {
 void ReleaseScenes(Demo& demo) {
   LogSystemOut("Quitting...");
   for (int i = 0; i < kScene2DEmiters; ++i) {
+    // Alternately, so each pool sees its own emitters back in creation order.
     particles::g_2DPool->ReleaseEmiter(demo.emiters2D[i]);
+    particles::g_3DPool->ReleaseEmiter(demo.emiters3D[i]);
     demo.emiters2D[i] = nullptr;
+    demo.emiters3D[i] = nullptr;
   }
   LogSystemOut("Quit !");
 }
@@ -75,11 +84,14 @@ void RunFrame(Demo& demo, uint32_t ticks, EventSource& events, Screen& screen) {
   UpdateViews(demo.views, now, dt);  // pan, zoom, camera: in every mode
 
   const bool show2D = (demo.displayMode & 1) != 0;
+  const bool show3D = (demo.displayMode & 2) != 0;
   if (show2D) particles::Update2DEmiters(*particles::g_2DPool, demo.views.camera, now, dt);
+  if (show3D) particles::Update3DEmiters(*particles::g_3DPool, demo.views.camera3D.viewProj, now, dt);
 
   ClearScreen(screen, demo.color);   // background of this frame
   const PixelBuffer pixels = screen.Lock();
   if (show2D) Plot2DParticles(*particles::g_2DPool, pixels);
+  if (show3D) Plot3DParticles(*particles::g_3DPool, pixels);  // over the 2D stamps
   screen.Unlock();
   screen.Flip();                     // show the frame
 

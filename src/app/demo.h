@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "app/scene2d.h"
+#include "app/scene3d.h"
 #include "platform/screen.h"
 
 union SDL_Event;
@@ -16,6 +17,7 @@ struct Demo {
   int32_t color = 0;       // background counter, one step per frame
   Views views;             // 2D view, shared view timer and the 3D camera
   particles::Emiter* emiters2D[kScene2DEmiters] = {};  // kept for the shutdown
+  particles::Emiter3D* emiters3D[12] = {};             // likewise
 };
 
 // Applies one event of the queue (quit requests only set the flag).

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "particles/pools.h"
+#include "particles/random.h"
 #include "platform/fps.h"
 #include "platform/log.h"
 #include "platform/memory_screen.h"
@@ -61,12 +63,15 @@ class FrameLoop : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetFPS();
+    particles::ResetRandom();
+    particles::CreatePools();  // before the log opens: only the frames' lines are checked
     LogSystemStart(LogPath().c_str());
     BuildScenes(demo_);
     StartClock(demo_, 0);
   }
   void TearDown() override {
     ReleaseScenes(demo_);
+    particles::ReportAndDestroyPools();
     LogSystemEnd();
   }
   std::string LogPath() const { return dir_.path() + "/ParticlesLog.txt"; }
