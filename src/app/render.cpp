@@ -38,3 +38,21 @@ void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer) {
     }
   }
 }
+
+void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer) {
+  using particles::fixed;
+  constexpr fixed kOne = fixed::from_raw(65536);            // 1.0
+  constexpr fixed kHalfWidth = fixed::from_raw(10354688);   // 158.0
+  constexpr fixed kHalfHeight = fixed::from_raw(7733248);   // 118.0
+  for (uint32_t i = 0; i < pool.visibleCount; ++i) {
+    const particles::Emiter3D* emiter = pool.visibleEmiters[i];
+    const particles::Particle3DData* const data = emiter->data;
+    const uint32_t count = emiter->count;
+    for (uint32_t k = 0; k < count; ++k) {
+      if (data[k].visible == 0) continue;
+      const int px = ((data[k].clip.x + kOne) * kHalfWidth + kOne).to_int();
+      const int py = ((data[k].clip.y + kOne) * kHalfHeight + kOne).to_int();
+      PlotStamp(buffer, px, py, data[k].shadedColour);
+    }
+  }
+}

@@ -21,3 +21,9 @@ void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c);
 // Stamps every visible particle of the 2D pool's listed emitters, in list order and
 // block order, so later stamps cover earlier ones. The screen must be locked.
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer);
+
+// Stamps every visible particle of the 3D pool's listed emitters in list order,
+// farthest emitter first, so nearer ones cover farther ones. Normalised x and y
+// of -1..1 map to columns 1..317 and rows 1..237 (y = -1 at the top); the centre
+// lands on (159, 119). Drawn after the 2D plot, so 3D stamps cover 2D ones.
+void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer);

@@ -66,7 +66,7 @@ void UpdateViews(Views& views, unsigned now, unsigned dt) {
   if (static_cast<int32_t>(now - views.nextMoveTime) >= 0) {
     views.panFrom = views.panTo;
     views.panTo = WorldPoint{3200 - views.panTo.x, 2400 - views.panTo.y};
-    // 3D camera: the next target is picked here, before nextMoveTime advances.
+    RetargetCamera3D(views.camera3D);  // before nextMoveTime advances
     views.nextMoveTime = now + kLegMs;  // one leg only, however late the frame
   }
   const uint32_t remaining = views.nextMoveTime - now;  // 1..4000
@@ -88,5 +88,5 @@ void UpdateViews(Views& views, unsigned now, unsigned dt) {
   if (static_cast<uint32_t>(zoom) <= 0x50000u) views.sensZ = 1;    // 5.0
   views.camera.zoom = particles::fixed::from_raw(zoom);
 
-  // 3D camera: brought to this frame here, with the same remaining.
+  UpdateCamera3D(views.camera3D, remaining);  // the frame's view and viewProj
 }

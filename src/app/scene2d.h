@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/scene3d.h"
 #include "particles/camera2d.h"
 #include "particles/records2d.h"
 
@@ -28,6 +29,7 @@ struct Views {
   WorldPoint panTo;            // where it ends
   int32_t sensZ;               // zoom swing direction, +1 or -1
   uint32_t nextMoveTime;       // ms time stamp of the next pan leg and 3D target
+  Camera3D camera3D;           // the 3D camera, retargeted on the same timer
 };
 
 // The state before the first frame; startTicks is the tick reading taken just

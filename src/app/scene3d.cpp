@@ -29,6 +29,7 @@ constexpr fixed kWideRadius = fixed::from_raw(327680);      // 5.0
 
 Emiter3D* Build(particles::Pool3D& pool, const EmiterKind& kind, const vec4& position) {
   Emiter3D* e = pool.AllocateEmiter(kind.count);
+  if (e == nullptr) return nullptr;  // only a used pool runs short; the slot stays null
   e->position = position;
   e->particleFunc = kind.particleFunc;
   e->radius = kind.radius;

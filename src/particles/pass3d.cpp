@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "fixedpoint/trig.h"
-#include "fixedpoint/wrap.h"
 
 namespace particles {
 namespace {
