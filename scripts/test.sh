@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # test.sh: installs what is missing, builds and runs the whole test suite:
-# optimised, then again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# optimised, then again under AddressSanitizer + UndefinedBehaviorSanitizer, then
+# the maths fuzz target and the 32-bit ARM build under emulation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -26,6 +27,13 @@ build_and_test build/release -DCMAKE_BUILD_TYPE=Release
 stage "AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build_and_test build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARTICLES_SANITIZE=ON
+
+stage "maths fuzzing (libFuzzer, 60 s)"
+bash scripts/deps.sh clang-14 libclang-rt-14-dev
+bash scripts/fuzz.sh 60
+
+stage "32-bit ARM build under qemu-arm"
+bash scripts/arm.sh
 
 echo
 echo "all test stages passed"
