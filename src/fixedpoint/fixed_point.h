@@ -85,7 +85,7 @@ class fixed_point {
 extern const uint16_t rcp_tab[8];
 
 // Number of leading zero bits of a 32-bit word by halving the search (16, 8, 4,
-// 2, 1), as the console's compiler-free code does; 0 gives 31, like 1.
+// 2, 1), which needs no special instruction; 0 gives 31, like 1.
 constexpr int leading_zeros(uint32_t x) {
   int n = 0;
   if ((x & 0xFFFF0000u) == 0) { n += 16; x <<= 16; }
