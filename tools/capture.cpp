@@ -13,6 +13,7 @@
 #include "particles/pools.h"
 #include "platform/log.h"
 #include "platform/memory_screen.h"
+#include "platform/terminate.h"
 #include "tools/capture_options.h"
 #include "tools/frame_files.h"
 
@@ -110,9 +111,7 @@ int main(int argc, char** argv) {
   if (progress) std::fputc('\n', stderr);
 
   ReleaseScenes(demo);
-  LogSystemOut("Terminate !");  // the exit handler's logging part
-  particles::ReportAndDestroyPools();
-  LogSystemEnd();
+  TerminateLog();  // the exit handler's logging part; no console, no menu
 
   if (options.stream && (!streamOk || std::fflush(stdout) != 0)) {
     Fail("particles-capture: cannot write the frame stream to standard output", &status);

@@ -8,8 +8,10 @@
 #include "app/demo.h"
 #include "particles/pools.h"
 #include "platform/fps.h"
+#include "platform/hardware.h"
 #include "platform/log.h"
 #include "platform/sdl_shell.h"
+#include "platform/terminate.h"
 
 namespace {
 
@@ -17,14 +19,6 @@ constexpr Uint32 kInitFlags = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTIC
 
 SDL_Surface* screen = nullptr;
 SDL_Joystick* joy = nullptr;  // kept open so that its button events arrive
-
-// Exit handler: runs from the exit processing after SDL has started.
-void Terminate() {
-  LogSystemOut("Terminate !");
-  particles::ReportAndDestroyPools();
-  LogSystemEnd();
-  SDL_Quit();
-}
 
 }  // namespace
 
@@ -36,6 +30,7 @@ int main(int, char**) {
     std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
     std::exit(1);
   }
+  SetSdlQuit(&SDL_Quit);
   std::atexit(Terminate);  // from here on every way out runs the exit handler
 
   SDL_ShowCursor(0);
@@ -48,6 +43,8 @@ int main(int, char**) {
     joy = SDL_JoystickOpen(0);
     if (joy == nullptr) std::fprintf(stderr, "Couldn't open joystick 0: %s\n", SDL_GetError());
   }
+  mmuhack();            // the console's set-up; on a desktop both simply fail
+  mmsp2_regs_init();
   SetCaptionSink(&SetWindowCaption);
 
   Demo demo;

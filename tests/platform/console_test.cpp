@@ -1,0 +1,189 @@
+// Catches console set-up and exit steps that run out of order, touch the machine when
+// they should not, leave the register pointer wrong after a failure, unmap what was
+// never mapped, merge or drop register accesses, or end with the wrong exit status.
+#include <fcntl.h>
+#include <sys/mman.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/hardware.h"
+#include "platform/log.h"
+#include "platform/os_seam.h"
+#include "platform/terminate.h"
+#include "test_support/temp_dir.h"
+
+namespace {
+
+// A console stand-in: records every call; each piece can be made to fail.
+struct FakeConsole {
+  std::vector<std::string> calls;
+  bool moduleNode = true;  // /dev/mmuhack opens
+  bool memNode = true;     // /dev/mem opens
+  bool mapWorks = true;
+  uint8_t block[0x10000] = {};
+};
+FakeConsole* g_fake = nullptr;
+
+int FakeSystem(const char* c) { g_fake->calls.push_back(std::string("system ") + c); return 0; }
+int FakeOpen(const char* p, int flags) {
+  g_fake->calls.push_back(std::string("open ") + p + (flags == O_RDWR ? " rw" : " ?"));
+  const std::string path = p;
+  if (path == "/dev/mmuhack") return g_fake->moduleNode ? 7 : -1;
+  if (path == "/dev/mem") return g_fake->memNode ? 8 : -1;
+  return -1;
+}
+int FakeClose(int fd) { g_fake->calls.push_back("close " + std::to_string(fd)); return 0; }
+void* FakeMmap(void*, size_t len, int prot, int flags, int fd, int64_t off) {
+  char text[128];
+  std::snprintf(text, sizeof text, "mmap %zx prot %d flags %d fd %d offset %llx", len, prot, flags, fd,
+                static_cast<unsigned long long>(off));
+  g_fake->calls.push_back(text);
+  return g_fake->mapWorks ? g_fake->block : MAP_FAILED;
+}
+int FakeMunmap(void* addr, size_t len) {
+  g_fake->calls.push_back(std::string("munmap ") + (addr == g_fake->block ? "block " : "other ") +
+                          std::to_string(len));
+  return 0;
+}
+int FakeChdir(const char* p) { g_fake->calls.push_back(std::string("chdir ") + p); return 0; }
+int FakeExecl(const char* p, const char* a0) {
+  g_fake->calls.push_back(std::string("execl ") + p + " " + a0);
+  return -1;  // the menu is not there: the exit goes on
+}
+void FakeSdlQuit() { g_fake->calls.push_back("SDL_Quit"); }
+
+class Console : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_fake = &fake_;
+    Os() = OsCalls{FakeSystem, FakeOpen, FakeClose, FakeMmap, FakeMunmap, FakeChdir, FakeExecl};
+    mem_regs = nullptr;
+  }
+  void TearDown() override {
+    Os() = RealOsCalls();
+    mem_regs = nullptr;
+    SetSdlQuit(nullptr);
+    g_fake = nullptr;
+  }
+  using Calls = std::vector<std::string>;
+  FakeConsole fake_;
+};
+
+const char kMap[] = "mmap 10000 prot 3 flags 1 fd 8 offset c0000000";
+
+TEST_F(Console, ModuleIsRemovedBeforeItIsLoadedAndItsNodeDecides) {
+  EXPECT_EQ(mmuhack(), 1);
+  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", "system /sbin/insmod mmuhack.o",
+                                "open /dev/mmuhack rw", "close 7"}));
+  fake_.calls.clear();
+  fake_.moduleNode = false;
+  EXPECT_EQ(mmuhack(), 0);
+  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", "system /sbin/insmod mmuhack.o",
+                                "open /dev/mmuhack rw"}));
+  fake_.calls.clear();
+  mmuunhack();
+  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack"}));
+}
+
+TEST_F(Console, RegisterBlockIsMappedSharedAtItsPhysicalAddress) {
+  EXPECT_EQ(mmsp2_regs_init(), 1);
+  EXPECT_EQ(mem_regs, fake_.block);
+  EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"}));
+  fake_.calls.clear();
+  mmsp2_regs_deinit();
+  EXPECT_EQ(fake_.calls, (Calls{"munmap block 65536"}));
+  EXPECT_EQ(mem_regs, nullptr);
+  fake_.calls.clear();
+  mmsp2_regs_deinit();
+  EXPECT_TRUE(fake_.calls.empty()) << "an unmapped block is not unmapped again";
+}
+
+TEST_F(Console, FailedOpenLeavesThePointerAndAFailedMappingClearsIt) {
+  uint8_t marker = 0;
+  mem_regs = &marker;
+  fake_.memNode = false;
+  EXPECT_EQ(mmsp2_regs_init(), 0);
+  EXPECT_EQ(mem_regs, &marker) << "a failed open leaves mem_regs as it was";
+  fake_.memNode = true;
+  fake_.mapWorks = false;
+  fake_.calls.clear();
+  EXPECT_EQ(mmsp2_regs_init(), 0);
+  EXPECT_EQ(mem_regs, nullptr);
+  EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"})) << "closed on failure too";
+}
+
+TEST_F(Console, AccessorsOfBothWidthsAddressTheSameByte) {
+  ASSERT_EQ(mmsp2_regs_init(), 1);
+  EXPECT_EQ(static_cast<volatile void*>(memreg16(0x3804)), static_cast<volatile void*>(memreg32(0x3804)));
+  EXPECT_EQ(reinterpret_cast<volatile uint8_t*>(memreg16(0x3804)), fake_.block + 0x3804);
+}
+
+TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
+  ASSERT_EQ(mmsp2_regs_init(), 1);
+  volatile uint16_t* control = memreg16(0x3802);
+  volatile uint16_t* timing = memreg16(0x3804);
+  *control = 0xFFFF;
+  *timing = 0x5ACF;  // bits 12-14 = 101, everything the tweak replaces set
+  std::atomic<bool> cleared{false};
+  std::atomic<uint16_t> seenControl{0}, seenTiming{0};
+  std::thread controller([&] {
+    // Plays the memory controller: once the new timing is written, it finishes a
+    // little later by clearing bit 15.
+    while ((*timing & 0x8000) == 0) std::this_thread::yield();
+    seenControl = *control;
+    seenTiming = *timing;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    cleared = true;
+    *timing = static_cast<uint16_t>(*timing & 0x7FFF);
+  });
+  ramhack();
+  const bool returnedAfterClear = cleared;
+  controller.join();
+  EXPECT_TRUE(returnedAfterClear) << "returned before bit 15 read 0";
+  EXPECT_EQ(seenControl, 0x0011) << "0x3802 is written before 0x3804";
+  EXPECT_EQ(seenTiming, (0x5ACF & 0x7000) | 0x8530);
+}
+
+TEST_F(Console, ExitHandlerRunsItsStepsInOrderAfterANormalRun) {
+  TempDir dir;
+  LogSystemStart((dir.path() + "/log.txt").c_str());
+  SetSdlQuit(&FakeSdlQuit);
+  ASSERT_EQ(mmsp2_regs_init(), 1);
+  fake_.calls.clear();
+  Terminate();
+  EXPECT_EQ(fake_.calls, (Calls{"SDL_Quit", "system /sbin/rmmod mmuhack", "munmap block 65536",
+                                "chdir /usr/gp2x", "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"}));
+  EXPECT_EQ(g_pFile, nullptr) << "the log is closed before SDL and the console are undone";
+}
+
+TEST_F(Console, ExitHandlerAfterAVideoModeFailureStillRemovesTheModuleAndStartsTheMenu) {
+  // Start-up stopped before the console set-up: nothing was mapped.
+  Terminate();
+  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", "chdir /usr/gp2x",
+                                "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"}));
+}
+
+TEST_F(Console, WhenTheMenuCannotStartTheProcessEndsWithItsOwnStatus) {
+  // In a child: the exit handler runs from exit processing, the menu fails to start,
+  // and the status the process was exiting with stands.
+  EXPECT_EXIT(
+      {
+        std::atexit(Terminate);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        std::atexit(Terminate);
+        std::exit(2);
+      },
+      ::testing::ExitedWithCode(2), "");
+}
+
+}  // namespace
