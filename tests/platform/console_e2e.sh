@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# console_e2e.sh PARTICLES: the real demo on a simulated console. Inside a private
+# mount namespace, stand-ins take the console's real paths: /sbin/insmod and
+# /sbin/rmmod record their arguments and make or remove /dev/mmuhack, /dev/mem is a
+# sparse file that can be mapped at 0xC0000000, and /usr/gp2x/gp2xmenu records how
+# it was started. Then each piece goes missing in turn: the demo must still run and
+# quit cleanly. Exits 77 (skipped) where a private mount namespace is not permitted.
+set -u
+demo=$(readlink -f "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [[ "${2:-}" == "--inside" ]]; then
+  # In the namespace: $3 case folder, $4 the missing piece (or "none").
+  dir=$3 missing=$4
+  mkdir -p "$dir"/{upper/sbin,upper/gp2x,work,dev,run,rec}
+  cat >"$dir/upper/sbin/insmod" <<SCRIPT
+#!/bin/sh
+echo "insmod \$*" >>"$dir/rec/commands"
+[ -f "\$1" ] || exit 1
+[ "$missing" = node ] || mknod /dev/mmuhack c 1 3
+SCRIPT
+  cat >"$dir/upper/sbin/rmmod" <<SCRIPT
+#!/bin/sh
+echo "rmmod \$*" >>"$dir/rec/commands"
+rm -f /dev/mmuhack
+SCRIPT
+  if [[ "$missing" != menu ]]; then
+    cat >"$dir/upper/gp2x/gp2xmenu" <<SCRIPT
+#!/bin/sh
+echo "argv0=\$0 args=\$# cwd=\$(pwd)" >"$dir/rec/menu"
+SCRIPT
+  fi
+  chmod +x "$dir"/upper/sbin/* "$dir"/upper/gp2x/* 2>/dev/null
+  mount -t overlay overlay -o "lowerdir=/usr,upperdir=$dir/upper,workdir=$dir/work" /usr || exit 3
+  touch "$dir/dev/null"
+  mount --bind /dev/null "$dir/dev/null"
+  [[ "$missing" == mem ]] || truncate -s $((0xC0010000)) "$dir/dev/mem"
+  mount --rbind "$dir/dev" /dev || exit 3
+  [[ "$missing" == module ]] || echo "stand-in module" >"$dir/run/mmuhack.o"
+  cd "$dir/run"
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "$demo" \
+    >"$dir/rec/stdout" 2>"$dir/rec/stderr" &
+  pid=$!
+  sleep 1.5
+  grep -q ' /dev/mem$' "/proc/$pid/maps" 2>/dev/null && echo mapped >"$dir/rec/mapped"
+  [[ -e /dev/mmuhack ]] && echo present >"$dir/rec/node"
+  kill -TERM "$pid"  # SIGINT is ignored by background jobs of a script; SDL takes both
+  wait "$pid"
+  echo $? >"$dir/rec/status"
+  exit 0
+fi
+
+if ! unshare -m --propagation private true 2>/dev/null; then
+  echo "SKIPPED: a private mount namespace (unshare -m) is not permitted here"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
+
+# The log from "Terminate !" on, after the demo's own twelve releases per pool.
+expected_end() {
+  echo "Terminate !"
+  echo "< Particles System LOG START >"; echo "< Particles Allocation LOG >"
+  for h in 0 100 200 300 400 500 600 700 800 900; do echo "Bloc : $h, Size : 100, Used : 0"; done
+  echo "Bloc : 1000, Size : 1000, Used : 0"; echo "Bloc : 2000, Size : 1000, Used : 0"
+  echo "< Particles System LOG END >"
+  echo "Particle Pool Destruction..."; echo "Particle Pool Destroyed!"
+  echo "< Particles System LOG START >"; echo "< Particles Allocation LOG >"
+  for h in 0 150 300 450 600 750 900 1050 1200 1350; do echo "Bloc : $h, Size : 150, Used : 0"; done
+  echo "Bloc : 1500, Size : 1000, Used : 0"; echo "Bloc : 2500, Size : 500, Used : 0"
+  echo "< Particles System LOG END >"
+  echo "Particle3D Pool Destruction..."; echo "Particle3D Pool Destroyed!"
+}
+
+for case in none module node mem menu; do
+  dir=$work/$case
+  unshare -m --propagation private bash "$here/console_e2e.sh" "$demo" --inside "$dir" "$case"
+  rec=$dir/rec
+  [[ "$(cat "$rec/status" 2>/dev/null)" == 0 ]] || fail "exit status $(cat "$rec/status" 2>/dev/null)"
+  [[ -s "$rec/stderr" ]] && fail "unexpected output: $(head -c 300 "$rec/stderr")"
+  printf 'rmmod mmuhack\ninsmod mmuhack.o\nrmmod mmuhack\n' | cmp -s - "$rec/commands" ||
+    fail "module commands were: $(tr '\n' ';' <"$rec/commands" 2>/dev/null)"
+  if [[ $case == mem ]]; then
+    [[ -e $rec/mapped ]] && fail "mapped a /dev/mem that is not there"
+  else
+    [[ -e $rec/mapped ]] || fail "register block not mapped while running"
+  fi
+  case $case in
+    module|node) [[ -e $rec/node ]] && fail "device node present without the module" ;;
+    *) [[ -e $rec/node ]] || fail "device node missing while running" ;;
+  esac
+  if [[ $case == menu ]]; then
+    [[ -e $rec/menu ]] && fail "a menu ran that is not there"
+  else
+    [[ "$(cat "$rec/menu" 2>/dev/null)" == "argv0=/usr/gp2x/gp2xmenu args=0 cwd=/usr/gp2x" ]] ||
+      fail "menu started as: $(cat "$rec/menu" 2>/dev/null)"
+  fi
+  log=$dir/run/ParticlesLog.txt
+  start=$(grep -n -x 'Terminate !' "$log" | cut -d: -f1)
+  [[ -n "$start" ]] || { fail "no Terminate line"; continue; }
+  expected_end | cmp -s - <(tail -n +"$start" "$log") || fail "log from Terminate differs"
+  [[ "$(sed -n "$((start - 1))p" "$log")" == "Quit !" ]] || fail "Terminate does not follow Quit !"
+  [[ $failures -eq 0 ]] && echo "ok [$case]: $(cat "$rec/menu" 2>/dev/null || echo 'no menu') $(tr '\n' ';' <"$rec/commands")"
+done
+[[ $failures -eq 0 ]] || exit 1
+echo "simulated console: all cases passed"
