@@ -26,7 +26,7 @@ struct FakeConsole {
   bool moduleNode = true;  // /dev/mmuhack opens
   bool memNode = true;     // /dev/mem opens
   bool mapWorks = true;
-  uint8_t block[0x10000] = {};
+  alignas(4096) uint8_t block[0x10000] = {};  // page-aligned, as a real mapping is
 };
 FakeConsole* g_fake = nullptr;
 
