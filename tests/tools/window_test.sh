@@ -4,7 +4,7 @@
 # display mode on the way. With SCREENSHOT_DIR set, a screenshot of each mode is kept.
 # Exits 77 (skipped) when no virtual X server can start here.
 set -u
-demo=$1
+demo=$(readlink -f "$1")
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
@@ -18,17 +18,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for n in $(seq 90 130); do
-  [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-  Xvfb ":$n" -screen 0 640x480x16 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    [[ -e /tmp/.X11-unix/X$n ]] && break
-    sleep 0.1
-  done
-  if [[ -e /tmp/.X11-unix/X$n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then display=":$n"; break; fi
-  kill "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+# -displayfd: the server picks a free display itself and writes its number once it
+# accepts connections, so parallel runs cannot race for the same display.
+Xvfb -displayfd 3 -screen 0 640x480x16 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ -s "$work/display" ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
 done
+[[ -s "$work/display" ]] && display=":$(tr -d '[:space:]' <"$work/display")"
 [[ -n "$display" ]] || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
 export DISPLAY=$display
 
