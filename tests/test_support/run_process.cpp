@@ -40,7 +40,7 @@ bool FileExists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-ProcessResult RunProcess(const ProcessSpec& spec) {
+ProcessResult RunProcess(const ProcessRequest& request) {
   char outTemplate[] = "/tmp/particles-out-XXXXXX";
   char errTemplate[] = "/tmp/particles-err-XXXXXX";
   const int outFd = mkstemp(outTemplate);
@@ -52,13 +52,13 @@ ProcessResult RunProcess(const ProcessSpec& spec) {
     dup2(errFd, STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDONLY);
     dup2(devNull, STDIN_FILENO);
-    if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0) _exit(126);
-    for (const auto& [name, value] : spec.env) setenv(name.c_str(), value.c_str(), 1);
+    if (!request.cwd.empty() && chdir(request.cwd.c_str()) != 0) _exit(126);
+    for (const auto& [name, value] : request.env) setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(spec.path.c_str()));
-    for (const std::string& a : spec.args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(const_cast<char*>(request.path.c_str()));
+    for (const std::string& a : request.args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(spec.path.c_str(), argv.data());
+    execv(request.path.c_str(), argv.data());
     _exit(127);
   }
   const long long start = NowMs();
@@ -68,11 +68,11 @@ ProcessResult RunProcess(const ProcessSpec& spec) {
     const pid_t done = waitpid(pid, &status, WNOHANG);
     if (done == pid) break;
     const long long elapsed = NowMs() - start;
-    if (!interrupted && spec.interruptAfterMs >= 0 && elapsed >= spec.interruptAfterMs) {
+    if (!interrupted && request.interruptAfterMs >= 0 && elapsed >= request.interruptAfterMs) {
       kill(pid, SIGINT);
       interrupted = true;
     }
-    if (elapsed >= spec.killAfterMs) kill(pid, SIGKILL);
+    if (elapsed >= request.killAfterMs) kill(pid, SIGKILL);
     usleep(5000);
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);

@@ -13,7 +13,7 @@ struct ProcessResult {
   std::string err;      // standard error
 };
 
-struct ProcessSpec {
+struct ProcessRequest {
   std::string path;
   std::vector<std::string> args;
   std::string cwd;
@@ -22,7 +22,7 @@ struct ProcessSpec {
   int killAfterMs = 60000;    // a hung process is killed and reported as such
 };
 
-ProcessResult RunProcess(const ProcessSpec& spec);
+ProcessResult RunProcess(const ProcessRequest& request);
 
 std::string ReadFile(const std::string& path);
 std::vector<std::string> ReadLines(const std::string& path);

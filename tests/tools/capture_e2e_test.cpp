@@ -18,11 +18,11 @@ namespace {
 constexpr size_t kFrameBytes = 320 * 240 * 2;
 
 ProcessResult Capture(const TempDir& dir, std::vector<std::string> args) {
-  ProcessSpec spec;
-  spec.path = PARTICLES_CAPTURE;
-  spec.args = std::move(args);
-  spec.cwd = dir.path();
-  return RunProcess(spec);
+  ProcessRequest request;
+  request.path = PARTICLES_CAPTURE;
+  request.args = std::move(args);
+  request.cwd = dir.path();
+  return RunProcess(request);
 }
 
 std::vector<std::string> Log(const TempDir& dir) { return ReadLines(dir.path() + "/ParticlesLog.txt"); }

@@ -16,15 +16,15 @@ namespace {
 
 ProcessResult Demo(const TempDir& dir, std::vector<std::pair<std::string, std::string>> env,
                    int interruptAfterMs) {
-  ProcessSpec spec;
-  spec.path = PARTICLES_DEMO;
-  spec.cwd = dir.path();
-  spec.env = {{"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"},
+  ProcessRequest request;
+  request.path = PARTICLES_DEMO;
+  request.cwd = dir.path();
+  request.env = {{"SDL_VIDEODRIVER", "dummy"}, {"SDL_AUDIODRIVER", "dummy"},
               // The sanitizers see SDL's and the preload library's own allocations.
               {"ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0"}};
-  for (auto& e : env) spec.env.push_back(e);
-  spec.interruptAfterMs = interruptAfterMs;
-  return RunProcess(spec);
+  for (auto& e : env) request.env.push_back(e);
+  request.interruptAfterMs = interruptAfterMs;
+  return RunProcess(request);
 }
 
 std::vector<std::string> Log(const TempDir& dir) { return ReadLines(dir.path() + "/ParticlesLog.txt"); }
