@@ -1,0 +1,84 @@
+// Catches a reciprocal division that is off by one (a missing or wrong correction
+// step, a lost carry in the split multiply), rounds a negative quotient the wrong way,
+// or mishandles the extreme divisors 1, -1 and INT32_MIN, against plain / and a
+// multiply-only floor check.
+#include "fixedpoint/divide.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "fixedpoint/wrap.h"
+
+namespace {
+
+using fixedpoint::Divide;
+using fixedpoint::MakeDivisor;
+
+constexpr uint64_t kBound = (uint64_t{1} << 48) - 1;  // largest magnitude allowed
+
+// Every divisor magnitude 1..2^31 against the dividends where the reciprocal's
+// shortfall is largest. The check is the definition of the floor, q m <= n < (q+1) m,
+// with multiplications only, so it does not lean on the division it checks.
+// Sanitized builds run ten times slower: they step through the divisors with a prime
+// stride instead of all of them.
+TEST(Divide, EveryDivisorMagnitudeAgainstTheFloorDefinition) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+  constexpr uint64_t kStep = 97;
+#else
+  constexpr uint64_t kStep = 1;
+#endif
+  const uint64_t dividends[] = {kBound, uint64_t{1} << 47};
+  uint64_t failures = 0;
+  for (uint64_t m = 1; m <= (uint64_t{1} << 31); m += kStep) {
+    const auto d = MakeDivisor(m == (uint64_t{1} << 31) ? INT32_MIN : static_cast<int32_t>(m));
+    for (const uint64_t n : dividends) {
+      uint64_t q = static_cast<uint64_t>(Divide(static_cast<int64_t>(n), d));
+      if (d.negative) q = 0 - q;
+      if (!(q * m <= n && n - q * m < m) && ++failures <= 5) ADD_FAILURE() << n << " / " << m << " gave " << q;
+    }
+  }
+  EXPECT_EQ(failures, 0u);
+}
+
+TEST(Divide, ExtremeDivisorsAndSigns) {
+  const int64_t top = int64_t{1} << 47;
+  EXPECT_EQ(Divide(top, MakeDivisor(1)), top);
+  EXPECT_EQ(Divide(-top, MakeDivisor(-1)), top);
+  EXPECT_EQ(Divide(-top, MakeDivisor(INT32_MIN)), 65536);
+  EXPECT_EQ(Divide(top - 1, MakeDivisor(INT32_MIN)), -65535) << "truncates toward zero";
+  EXPECT_EQ(Divide(-7, MakeDivisor(2)), -3) << "toward zero, not toward minus infinity";
+  EXPECT_EQ(Divide(7, MakeDivisor(-2)), -3);
+  EXPECT_EQ(Divide(-1, MakeDivisor(3)), 0);
+  EXPECT_EQ(Divide(0, MakeDivisor(-5)), 0);
+  // The 16.16 quotient 1.0 / 3.0 and -1.0 / 3.0 as the number type states them.
+  EXPECT_EQ(fixedpoint::low32(Divide(fixedpoint::shl64(65536, 16), MakeDivisor(3 * 65536))), 21845);
+  EXPECT_EQ(fixedpoint::low32(Divide(fixedpoint::shl64(-65536, 16), MakeDivisor(3 * 65536))), -21845);
+}
+
+// Plain / over random signed pairs, with dividends drawn at every magnitude (a
+// random shift) so small and near-bound quotients are both common, plus the exact
+// multiples and their neighbours where a correction step decides the result.
+TEST(Divide, RandomPairsAgainstPlainDivision) {
+  std::mt19937_64 gen(20261207);
+  int failures = 0;
+  for (int i = 0; i < 4000000 && failures < 5; ++i) {
+    const uint64_t bits = gen();
+    int32_t d = static_cast<int32_t>(static_cast<uint32_t>(gen()) >> (bits & 31));
+    if (d == 0) d = 1;
+    if (bits & 32) d = static_cast<int32_t>(0u - static_cast<uint32_t>(d));
+    int64_t n = static_cast<int64_t>(gen() >> (16 + ((bits >> 6) & 63) % 48));  // < 2^48
+    if ((bits >> 12) & 3) {  // a multiple of d, or one either side
+      const int64_t k = n / (d < 0 ? -int64_t{d} : int64_t{d});
+      n = k * d + static_cast<int64_t>((bits >> 14) % 3) - 1;
+      if (n >= int64_t{1} << 48 || n <= -(int64_t{1} << 48)) n = 0;
+    }
+    if (bits & 64) n = -n;
+    const int64_t expected = n / d;
+    const int64_t got = Divide(n, MakeDivisor(d));
+    if (got != expected) ++failures, ADD_FAILURE() << n << " / " << d << ": " << got << " != " << expected;
+  }
+}
+
+}  // namespace
