@@ -1,36 +1,111 @@
-// divide.h: exact truncated quotients by a divisor shared by many dividends: one
+// divide.h: exact truncated quotients by a divisor shared by several dividends: one
 // reciprocal per divisor, then a multiply and one correction step per quotient.
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+#include "fixedpoint/wrap.h"
 
 namespace fixedpoint {
 
 // The console has no divide instruction, so a 64-bit / is a long runtime call. A
-// divisor used for several quotients (a particle's w, the frame's zoom) is turned
-// into r = floor(2^48 / |d|) once. For |n| < 2^48, q0 = floor(|n| r / 2^48) is
-// floor(|n| / |d|) or one less (r is short of 2^48/|d| by under 1, so the product
-// is short by under |n| / 2^48 < 1); one remainder check settles which.
+// divisor used for several quotients (a particle's w, the frame's zoom) is made into
+// a Divisor once, with multiplies only: its magnitude shifted up until the top bit is
+// set (normalised, d), and the word v = floor((2^64 - 1) / d) - 2^32. A two-word
+// dividend whose high word is below d is then divided by one multiply by v and at
+// most two corrections (the second one rare), as in Moller and Granlund's division
+// by invariant integers.
 struct Divisor {
-  uint64_t reciprocal;  // floor(2^48 / magnitude), 2^48 for magnitude 1
-  uint32_t magnitude;   // |d|, 2^31 for INT32_MIN
-  bool negative;        // d < 0
+  uint32_t magnitude;   // |divisor|; 2^31 for INT32_MIN
+  uint32_t normalised;  // magnitude << shift: bit 31 set
+  uint32_t inverse;     // floor((2^64 - 1) / normalised) - 2^32
+  uint32_t shift;       // leading zero bits of magnitude, 0..31
+  bool negative;        // divisor < 0
 };
 
-// d must not be 0.
-constexpr Divisor MakeDivisor(int32_t d) {
-  const uint32_t m = d < 0 ? 0u - static_cast<uint32_t>(d) : static_cast<uint32_t>(d);
-  return Divisor{(uint64_t{1} << 48) / m, m, d < 0};
+namespace divide_detail {
+
+// Seeds for the reciprocal: for the normalised divisors whose top ten bits are
+// 512 + i, entry i is 2^16 (2^32 / d - 1) at the middle of that range, rounded:
+// within 2^-11 of the true value, which two Newton steps take below one unit.
+constexpr std::array<uint16_t, 512> MakeSeeds() {
+  std::array<uint16_t, 512> seeds{};
+  for (uint32_t i = 0; i < 512; ++i) {
+    const uint64_t middle = 1025 + 2 * i;  // twice (512 + i + 1/2)
+    seeds[i] = static_cast<uint16_t>(((uint64_t{1} << 27) - 65536 * middle + middle / 2) / middle);
+  }
+  return seeds;
+}
+inline constexpr std::array<uint16_t, 512> kSeeds = MakeSeeds();
+
+// 2^64 - (2^32 + v) d modulo 2^64, as the signed error it is (|error| < 2^63).
+constexpr int64_t Error(uint32_t d, int64_t v) {
+  return static_cast<int64_t>((uint64_t{0u - d} << 32) - static_cast<uint64_t>(v) * d);
 }
 
-// floor(n r / 2^48) for n < 2^48 and r <= 2^48, from 32-bit halves so that the
-// console's 32x32->64 multiply does all the work.
-constexpr uint64_t MulHigh48(uint64_t n, uint64_t r) {
-  const uint64_t nl = static_cast<uint32_t>(n), nh = n >> 32;
-  const uint64_t rl = static_cast<uint32_t>(r), rh = r >> 32;
-  // The low word of nl*rl only reaches bits below 32: it cannot carry into bit 48.
-  const uint64_t mid = ((nl * rl) >> 32) + nh * rl + nl * rh;  // < 2^50
-  return ((nh * rh) << 16) + (mid >> 16);
+}  // namespace divide_detail
+
+// floor((2^64 - 1) / d) - 2^32 for d >= 2^31. The seed is refined by two Newton steps
+// on V = 2^32 + v (each step lands at or below 2^64 / d, so v may dip below 0 on the
+// way, hence the signed working value, whose products stay below 2^58); the second
+// keeps 16 more bits of the error, leaving v at most one short, which the remainder
+// check adds back.
+constexpr uint32_t Reciprocal(uint32_t d) {
+  using divide_detail::Error;
+  int64_t v = int64_t{divide_detail::kSeeds[(d >> 22) - 512]} << 16;
+  int64_t e = asr64(Error(d, v), 32);
+  v = v + e + asr64(v * e, 32);
+  e = asr64(Error(d, v), 16);
+  v = v + asr64(e + asr64(v * e, 32), 16);
+  // 2^64 - 1 - (2^32 + v) d, in 0 .. 2d - 1: one more unit of v when it reaches d.
+  const uint64_t remainder = static_cast<uint64_t>(Error(d, v)) - 1;
+  return static_cast<uint32_t>(v) + (remainder >= d ? 1u : 0u);
+}
+
+constexpr Divisor MakeDivisor(int32_t divisor) {  // divisor must not be 0
+  const uint32_t m = divisor < 0 ? 0u - static_cast<uint32_t>(divisor) : static_cast<uint32_t>(divisor);
+  // Leading zeros by halving steps: the console's CPU has no count instruction.
+  uint32_t d = m, s = 0;
+  if (d < (1u << 16)) s += 16, d <<= 16;
+  if (d < (1u << 24)) s += 8, d <<= 8;
+  if (d < (1u << 28)) s += 4, d <<= 4;
+  if (d < (1u << 30)) s += 2, d <<= 2;
+  if (d < (1u << 31)) s += 1, d <<= 1;
+  return Divisor{m, d, Reciprocal(d), s, divisor < 0};
+}
+
+struct WordQuotient {
+  uint32_t quotient;
+  uint32_t remainder;  // still shifted by the divisor's shift
+};
+
+// (u1 2^32 + u0) / d for the normalised d and u1 < d: the quotient fits one word.
+constexpr WordQuotient DivideWords(uint32_t u1, uint32_t u0, const Divisor& d) {
+  const uint64_t p = uint64_t{d.inverse} * u1 + ((uint64_t{u1} << 32) | u0);
+  uint32_t q = static_cast<uint32_t>(p >> 32) + 1;
+  uint32_t r = u0 - q * d.normalised;
+  if (r > static_cast<uint32_t>(p)) q -= 1, r += d.normalised;  // estimate one too big
+  if (r >= d.normalised) q += 1, r -= d.normalised;              // rare: one too small
+  return WordQuotient{q, r};
+}
+
+// |n| / |d| for |n| < 2^48: one word division when the quotient fits 32 bits (always
+// for a 32-bit dividend, and for a 16.16 quotient of magnitude below 65536.0), else
+// two, high word first.
+constexpr uint64_t DivideMagnitude(uint64_t a, const Divisor& d) {
+  const uint32_t s = d.shift;
+  if ((a >> 32) < d.magnitude) {
+    const uint64_t u = a << s;  // below normalised * 2^32: no bit is lost
+    return DivideWords(static_cast<uint32_t>(u >> 32), static_cast<uint32_t>(u), d).quotient;
+  }
+  const auto high = static_cast<uint32_t>(a >> 32);
+  const uint64_t uh = uint64_t{high} << s;
+  const WordQuotient qh = DivideWords(static_cast<uint32_t>(uh >> 32), static_cast<uint32_t>(uh), d);
+  // The high word's remainder (below |d|) joins the low word: again below |d| 2^32.
+  const uint64_t ul = ((uint64_t{qh.remainder >> s} << 32) | static_cast<uint32_t>(a)) << s;
+  const WordQuotient ql = DivideWords(static_cast<uint32_t>(ul >> 32), static_cast<uint32_t>(ul), d);
+  return (uint64_t{qh.quotient} << 32) | ql.quotient;
 }
 
 // The quotient n / d truncated toward zero, exactly as the / operator gives it,
@@ -38,8 +113,7 @@ constexpr uint64_t MulHigh48(uint64_t n, uint64_t r) {
 constexpr int64_t Divide(int64_t n, const Divisor& d) {
   const bool negN = n < 0;
   const uint64_t a = negN ? 0u - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
-  uint64_t q = MulHigh48(a, d.reciprocal);
-  if (a - q * d.magnitude >= d.magnitude) ++q;  // the one correction step
+  const uint64_t q = DivideMagnitude(a, d);
   return negN != d.negative ? static_cast<int64_t>(0u - q) : static_cast<int64_t>(q);
 }
 

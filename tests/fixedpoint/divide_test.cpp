@@ -1,7 +1,8 @@
-// Catches a reciprocal division that is off by one (a missing or wrong correction
-// step, a lost carry in the split multiply), rounds a negative quotient the wrong way,
-// or mishandles the extreme divisors 1, -1 and INT32_MIN, against plain / and a
-// multiply-only floor check.
+// Catches a reciprocal that is off by one for some divisor (a seed too coarse, a
+// Newton step that overshoots or wraps), a division that is off by one (a missing or
+// wrong correction step, a lost carry, a quotient too wide for the one-word path),
+// a negative quotient rounded the wrong way, or mishandled extreme divisors 1, -1
+// and INT32_MIN, against plain / and a multiply-only floor check.
 #include "fixedpoint/divide.h"
 
 #include <gtest/gtest.h>
@@ -15,20 +16,24 @@ namespace {
 
 using fixedpoint::Divide;
 using fixedpoint::MakeDivisor;
+using fixedpoint::Reciprocal;
+
+// Sanitized builds run ten times slower and the ARM build runs under emulation: they
+// step through the divisors with a prime stride instead of taking all of them.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+constexpr uint64_t kStep = 97;
+#elif defined(__arm__)
+constexpr uint64_t kStep = 61;
+#else
+constexpr uint64_t kStep = 1;
+#endif
 
 constexpr uint64_t kBound = (uint64_t{1} << 48) - 1;  // largest magnitude allowed
 
 // Every divisor magnitude 1..2^31 against the dividends where the reciprocal's
 // shortfall is largest. The check is the definition of the floor, q m <= n < (q+1) m,
 // with multiplications only, so it does not lean on the division it checks.
-// Sanitized builds run ten times slower: they step through the divisors with a prime
-// stride instead of all of them.
 TEST(Divide, EveryDivisorMagnitudeAgainstTheFloorDefinition) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
-  constexpr uint64_t kStep = 97;
-#else
-  constexpr uint64_t kStep = 1;
-#endif
   const uint64_t dividends[] = {kBound, uint64_t{1} << 47};
   uint64_t failures = 0;
   for (uint64_t m = 1; m <= (uint64_t{1} << 31); m += kStep) {
@@ -40,6 +45,28 @@ TEST(Divide, EveryDivisorMagnitudeAgainstTheFloorDefinition) {
     }
   }
   EXPECT_EQ(failures, 0u);
+}
+
+// Every normalised divisor's reciprocal against the 64-bit quotient it stands for,
+// and the leading-zero count and normalisation at every width.
+TEST(Divide, EveryNormalisedReciprocalIsExact) {
+  uint64_t failures = 0;
+  for (uint64_t d = uint64_t{1} << 31; d < (uint64_t{1} << 32); d += kStep) {
+    const uint64_t expected = UINT64_MAX / d - (uint64_t{1} << 32);
+    const uint32_t got = Reciprocal(static_cast<uint32_t>(d));
+    if (got != expected && ++failures <= 5) ADD_FAILURE() << "d " << d << ": " << got << " != " << expected;
+  }
+  EXPECT_EQ(failures, 0u);
+  EXPECT_EQ(Reciprocal(0x80000000u), 0xFFFFFFFFu);
+  EXPECT_EQ(Reciprocal(0xFFFFFFFFu), 1u);
+  EXPECT_EQ(MakeDivisor(INT32_MIN).shift, 0u);
+  for (uint32_t width = 1; width <= 31; ++width) {
+    for (const uint32_t m : {uint32_t{1} << (width - 1), static_cast<uint32_t>((uint64_t{1} << width) - 1)}) {
+      const auto d = MakeDivisor(static_cast<int32_t>(m));
+      EXPECT_EQ(d.shift, 32 - width) << m;
+      EXPECT_EQ(d.normalised, m << d.shift) << m;
+    }
+  }
 }
 
 TEST(Divide, ExtremeDivisorsAndSigns) {

@@ -2,11 +2,13 @@
 // and vector operation. Catches any undefined behaviour the sanitizers can see
 // (overflowing signed arithmetic, bad shifts, out-of-range conversions, table reads
 // out of bounds, runaway recursion) and any closed-form result that differs from a
-// plain 128-bit reference. Built and run by scripts/fuzz.sh.
+// plain 128-bit reference, the shared-divisor quotients included. Built and run by
+// scripts/fuzz.sh.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "fixedpoint/divide.h"
 #include "fixedpoint/fixed_point.h"
 #include "fixedpoint/trig.h"
 #include "vmath/vmath.h"
@@ -57,6 +59,10 @@ void ScalarOps(Words& in) {
   if (b.raw() != 0) {  // division by zero is the caller's to rule out
     Check((a / b).raw() == Low32((ra * 65536) / rb));  // __int128 division truncates
     Check(fixedpoint::fixdiv16(a.raw(), b.raw()) == Low32((ra * 65536) / rb));
+    // The shared-divisor quotient, for the 16.16 dividend and a 32-bit one.
+    const fixedpoint::Divisor d = fixedpoint::MakeDivisor(b.raw());
+    Check(fixedpoint::Divide(fixedpoint::shl64(a.raw(), 16), d) == static_cast<int64_t>((ra * 65536) / rb));
+    Check(fixedpoint::Divide(a.raw(), d) == static_cast<int64_t>(ra / rb));
   }
   Check(a.to_int() == static_cast<int32_t>(ra >> 16));
   Check(fixed(a.raw()).raw() == Low32(ra * 65536));
