@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "fixedpoint/divide.h"
 #include "fixedpoint/wrap.h"
 
 namespace particles {
@@ -12,16 +13,18 @@ using fixedpoint::shl32;
 using fixedpoint::sub32;
 
 // World offset over the zoom as 16.16: at zoom 10.0, ten units make one pixel; the
-// division truncates toward zero, so an offset of -1 lands on the centre pixel.
-int32_t Project(int32_t world, int32_t centre, int32_t zoomRaw, int32_t screenCentre) {
-  return add32(shl32(sub32(world, centre), 16) / zoomRaw, screenCentre);
+// division truncates toward zero, so an offset of -1 lands on the centre pixel. The
+// zoom's reciprocal is made once a frame; the quotient is exactly the / one.
+int32_t Project(int32_t world, int32_t centre, const fixedpoint::Divisor& zoom, int32_t screenCentre) {
+  return add32(fixedpoint::low32(fixedpoint::Divide(shl32(sub32(world, centre), 16), zoom)), screenCentre);
 }
 
 }  // namespace
 
 void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt) {
-  const int32_t zoomRaw = camera.zoom.raw();
-  const auto zoomUnsigned = static_cast<uint32_t>(zoomRaw);
+  const fixedpoint::Divisor zoom = fixedpoint::MakeDivisor(camera.zoom.raw());
+  const int32_t cx = camera.x;
+  const int32_t cy = camera.y;
 
   pool.visibleCount = 0;
   for (uint32_t e = 0; e < Pool2D::kEmiterSlots; ++e) {
@@ -30,9 +33,10 @@ void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigne
     if (pool.emiterUsed[e] == 0) continue;
     if (emiter.emiterFunc != nullptr) emiter.emiterFunc(&emiter, now, dt);
 
-    const int32_t sx = Project(emiter.x, camera.x, zoomRaw, 160);
-    const int32_t sy = Project(emiter.y, camera.y, zoomRaw, 120);
-    const uint32_t r = (emiter.radius << 16) / zoomUnsigned;
+    const int32_t sx = Project(emiter.x, cx, zoom, 160);
+    const int32_t sy = Project(emiter.y, cy, zoom, 120);
+    // The radius's 16.16 form wraps in 32 bits, as an unsigned shift does.
+    const auto r = static_cast<uint32_t>(fixedpoint::Divide(emiter.radius << 16, zoom));
     // -r <= s < size + r as one unsigned test: a sum below 0 wraps to a huge value.
     if (static_cast<uint32_t>(sx) + r < 320u + 2u * r &&
         static_cast<uint32_t>(sy) + r < 240u + 2u * r) {
@@ -51,8 +55,8 @@ void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigne
     ParticleData* const data = emiter->data;
     for (uint32_t k = 0; k < count; ++k) {
       ParticleData& d = data[k];
-      d.screenX = Project(d.x, camera.x, zoomRaw, 160);
-      d.screenY = Project(d.y, camera.y, zoomRaw, 120);
+      d.screenX = Project(d.x, cx, zoom, 160);
+      d.screenY = Project(d.y, cy, zoom, 120);
       // One pixel of margin keeps the 3x3 stamp inside the screen.
       d.visible = (static_cast<uint32_t>(d.screenX) - 1u <= 317u &&
                    static_cast<uint32_t>(d.screenY) - 1u <= 237u)

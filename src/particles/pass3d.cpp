@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "fixedpoint/divide.h"
 #include "fixedpoint/trig.h"
 
 namespace particles {
@@ -23,6 +24,12 @@ fixed ScreenDistance(fixed px, fixed py) {
   const int64_t y = py.raw();
   const uint64_t sum = static_cast<uint64_t>(x * x) + static_cast<uint64_t>(y * y);
   return fixed::from_raw(fixedpoint::fixsqrt16(static_cast<int32_t>(static_cast<uint32_t>(sum >> 16))));
+}
+
+// a / w as the 16.16 quotient gives it, from w's reciprocal: one reciprocal serves
+// every quotient over the same w.
+fixed Quotient(fixed a, const fixedpoint::Divisor& w) {
+  return fixed::from_raw(fixedpoint::low32(fixedpoint::Divide(fixedpoint::shl64(a.raw(), 16), w)));
 }
 
 // Puts the emitter after every listed one at least as deep: farthest first, and
@@ -63,9 +70,10 @@ void CullEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, const fixed& 
     // out of view, as a particle there is, rather than a division by zero.
     if (c.w.raw() == 0) continue;
 
-    const fixed px = c.x / c.w;
-    const fixed py = c.y / c.w;
-    const fixed r = emiter.radius / c.w;
+    const fixedpoint::Divisor w = fixedpoint::MakeDivisor(c.w.raw());
+    const fixed px = Quotient(c.x, w);
+    const fixed py = Quotient(c.y, w);
+    const fixed r = Quotient(emiter.radius, w);
     const fixed dist = ScreenDistance(px, py);
     if ((dist - r).raw() > kCullMargin) continue;
 
@@ -83,8 +91,9 @@ void ProjectParticles(Emiter3D& emiter, const mat4& viewProj) {
     d.clip = viewProj * d.position;
     d.visible = 0;
     if (d.clip.w.raw() <= 0) continue;  // behind the camera or on its plane
-    d.clip.x = d.clip.x / d.clip.w;
-    d.clip.y = d.clip.y / d.clip.w;
+    const fixedpoint::Divisor w = fixedpoint::MakeDivisor(d.clip.w.raw());
+    d.clip.x = Quotient(d.clip.x, w);
+    d.clip.y = Quotient(d.clip.y, w);
     if (static_cast<uint32_t>(d.clip.x.raw()) + kScreenHalf > kScreenSpan) continue;
     if (static_cast<uint32_t>(d.clip.y.raw()) + kScreenHalf > kScreenSpan) continue;
     d.shadedColour = Shade(d.colour, d.clip.w.raw() / kFadeStep);
