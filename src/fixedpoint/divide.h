@@ -117,4 +117,26 @@ constexpr int64_t Divide(int64_t n, const Divisor& d) {
   return negN != d.negative ? static_cast<int64_t>(0u - q) : static_cast<int64_t>(q);
 }
 
+// n / d truncated toward zero for a 32-bit n: always one word division, the dividend
+// shifted with the divisor (two plain shifts instead of a 64-bit one).
+constexpr int32_t Divide32(int32_t n, const Divisor& d) {
+  const uint32_t a = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+  // a 2^s as two words; the high one, a >> (32 - s), is written so that s = 0 needs no
+  // shift by 32.
+  const uint32_t q = DivideWords((a >> 1) >> (31 - d.shift), a << d.shift, d).quotient;
+  return static_cast<int32_t>((n < 0) != d.negative ? 0u - q : q);
+}
+
+// The 16.16 quotient a / d as the number type gives it: the low word of (a 2^16) / d
+// truncated toward zero. For |d| >= 2^16 (a w of 1.0 or more, the usual case) the
+// dividend's two words are two plain shifts; smaller divisors take the general path.
+constexpr int32_t Quotient16(int32_t a, const Divisor& d) {
+  const uint32_t s = d.shift;
+  if (s >= 16) return low32(Divide(shl64(a, 16), d));
+  const uint32_t m = a < 0 ? 0u - static_cast<uint32_t>(a) : static_cast<uint32_t>(a);
+  // m 2^(16 + s): its high word is below 2^(16 + s) <= normalised, as DivideWords needs.
+  const uint32_t q = DivideWords(m >> (16 - s), (m << s) << 16, d).quotient;
+  return static_cast<int32_t>((a < 0) != d.negative ? 0u - q : q);
+}
+
 }  // namespace fixedpoint

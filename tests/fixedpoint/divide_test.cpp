@@ -15,6 +15,8 @@
 namespace {
 
 using fixedpoint::Divide;
+using fixedpoint::Divide32;
+using fixedpoint::Quotient16;
 using fixedpoint::MakeDivisor;
 using fixedpoint::Reciprocal;
 
@@ -31,17 +33,28 @@ constexpr uint64_t kStep = 1;
 constexpr uint64_t kBound = (uint64_t{1} << 48) - 1;  // largest magnitude allowed
 
 // Every divisor magnitude 1..2^31 against the dividends where the reciprocal's
-// shortfall is largest. The check is the definition of the floor, q m <= n < (q+1) m,
-// with multiplications only, so it does not lean on the division it checks.
+// shortfall is largest, through each entry point: the general one, the 32-bit one and
+// the 16.16 one (whose dividend is a 2^16). The check is the definition of the floor,
+// q m <= n < (q+1) m, with multiplications only, so it does not lean on the division
+// it checks.
 TEST(Divide, EveryDivisorMagnitudeAgainstTheFloorDefinition) {
-  const uint64_t dividends[] = {kBound, uint64_t{1} << 47};
   uint64_t failures = 0;
+  auto check = [&](uint64_t n, uint64_t m, uint64_t q, const char* entry) {
+    if (!(q * m <= n && n - q * m < m) && ++failures <= 5) {
+      ADD_FAILURE() << entry << ": " << n << " / " << m << " gave " << q;
+    }
+  };
   for (uint64_t m = 1; m <= (uint64_t{1} << 31); m += kStep) {
     const auto d = MakeDivisor(m == (uint64_t{1} << 31) ? INT32_MIN : static_cast<int32_t>(m));
-    for (const uint64_t n : dividends) {
-      uint64_t q = static_cast<uint64_t>(Divide(static_cast<int64_t>(n), d));
-      if (d.negative) q = 0 - q;
-      if (!(q * m <= n && n - q * m < m) && ++failures <= 5) ADD_FAILURE() << n << " / " << m << " gave " << q;
+    const uint64_t sign = d.negative ? ~uint64_t{0} : 1;  // only INT32_MIN is negative here
+    check(kBound, m, sign * static_cast<uint64_t>(Divide(static_cast<int64_t>(kBound), d)), "Divide");
+    const uint64_t wsign = !d.negative ? ~uint64_t{0} : 1;  // INT32_MIN over d
+    check(uint64_t{1} << 31, m, wsign * static_cast<uint64_t>(static_cast<int64_t>(Divide32(INT32_MIN, d))) & 0xFFFFFFFFu,
+          "Divide32");
+    const uint64_t a = uint64_t{INT32_MAX} << 16;
+    if (a < m << 32) {  // the 16.16 quotient fits its word: compare it whole
+      check(a, m, sign * static_cast<uint64_t>(static_cast<int64_t>(Quotient16(INT32_MAX, d))) & 0xFFFFFFFFu,
+            "Quotient16");
     }
   }
   EXPECT_EQ(failures, 0u);
@@ -102,9 +115,18 @@ TEST(Divide, RandomPairsAgainstPlainDivision) {
       if (n >= int64_t{1} << 48 || n <= -(int64_t{1} << 48)) n = 0;
     }
     if (bits & 64) n = -n;
+    const auto divisor = MakeDivisor(d);
     const int64_t expected = n / d;
-    const int64_t got = Divide(n, MakeDivisor(d));
+    const int64_t got = Divide(n, divisor);
     if (got != expected) ++failures, ADD_FAILURE() << n << " / " << d << ": " << got << " != " << expected;
+    // The word entry points on the dividend's low word, as the passes use them.
+    const auto w = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(n)));
+    if (!(w == INT32_MIN && d == -1) && Divide32(w, divisor) != w / d) {
+      ++failures, ADD_FAILURE() << "Divide32 " << w << " / " << d;
+    }
+    if (Quotient16(w, divisor) != fixedpoint::low32(fixedpoint::shl64(w, 16) / d)) {
+      ++failures, ADD_FAILURE() << "Quotient16 " << w << " / " << d;
+    }
   }
 }
 
