@@ -16,7 +16,7 @@ using fixedpoint::sub32;
 // division truncates toward zero, so an offset of -1 lands on the centre pixel. The
 // zoom's reciprocal is made once a frame; the quotient is exactly the / one.
 int32_t Project(int32_t world, int32_t centre, const fixedpoint::Divisor& zoom, int32_t screenCentre) {
-  return add32(fixedpoint::low32(fixedpoint::Divide(shl32(sub32(world, centre), 16), zoom)), screenCentre);
+  return add32(fixedpoint::Divide32(shl32(sub32(world, centre), 16), zoom), screenCentre);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ fixed ScreenDistance(fixed px, fixed py) {
 // a / w as the 16.16 quotient gives it, from w's reciprocal: one reciprocal serves
 // every quotient over the same w.
 fixed Quotient(fixed a, const fixedpoint::Divisor& w) {
-  return fixed::from_raw(fixedpoint::low32(fixedpoint::Divide(fixedpoint::shl64(a.raw(), 16), w)));
+  return fixed::from_raw(fixedpoint::Quotient16(a.raw(), w));
 }
 
 // Puts the emitter after every listed one at least as deep: farthest first, and
