@@ -10,13 +10,15 @@ void ClearScreen(Screen& screen, int32_t& color) {
   color = fixedpoint::add32(color, 1);
 }
 
-void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
+namespace {
+
+// The stamp around o, rows `stride` pixels apart; the caller has hoisted the stride
+// and made the row pointer.
+inline void Stamp(uint16_t* const o, const int stride, const uint16_t c) {
   // Each RGB565 channel halved (quartered), its low bits dropped, in one shift: the
   // mask clears the bits that slid in from the channel above.
   const auto half = static_cast<uint16_t>((c >> 1) & 0x7BEF);
   const auto quarter = static_cast<uint16_t>((c >> 2) & 0x39E7);
-  const int stride = buffer.pitch / 2;  // pixels from one row to the next
-  uint16_t* const o = buffer.pixels + py * stride + px;
   o[0] = c;
   o[1] = half;
   o[-1] = half;
@@ -28,31 +30,44 @@ void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
   o[stride + 1] = quarter;
 }
 
+}  // namespace
+
+void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
+  const int stride = buffer.pitch / 2;  // pixels from one row to the next
+  Stamp(buffer.pixels + py * stride + px, stride, c);
+}
+
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer) {
+  const int stride = buffer.pitch / 2;
+  uint16_t* const pixels = buffer.pixels;
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
     const particles::Emiter* emiter = pool.visibleEmiters[i];
     const particles::ParticleData* const data = emiter->data;
     const uint32_t count = emiter->count;
     for (uint32_t k = 0; k < count; ++k) {
-      if (data[k].visible != 0) PlotStamp(buffer, data[k].screenX, data[k].screenY, data[k].colour);
+      const particles::ParticleData& d = data[k];
+      if (d.visible != 0) Stamp(pixels + d.screenY * stride + d.screenX, stride, d.colour);
     }
   }
 }
 
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer) {
-  using particles::fixed;
-  constexpr fixed kOne = fixed::from_raw(65536);            // 1.0
-  constexpr fixed kHalfWidth = fixed::from_raw(10354688);   // 158.0
-  constexpr fixed kHalfHeight = fixed::from_raw(7733248);   // 118.0
+  const int stride = buffer.pitch / 2;
+  uint16_t* const pixels = buffer.pixels;
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
     const particles::Emiter3D* emiter = pool.visibleEmiters[i];
     const particles::Particle3DData* const data = emiter->data;
     const uint32_t count = emiter->count;
     for (uint32_t k = 0; k < count; ++k) {
-      if (data[k].visible == 0) continue;
-      const int px = ((data[k].clip.x + kOne) * kHalfWidth + kOne).to_int();
-      const int py = ((data[k].clip.y + kOne) * kHalfHeight + kOne).to_int();
-      PlotStamp(buffer, px, py, data[k].shadedColour);
+      const particles::Particle3DData& d = data[k];
+      if (d.visible == 0) continue;
+      // ((x + 1.0) * 158.0 + 1.0).to_int() in plain 32-bit arithmetic: a visible
+      // particle has -1.0 <= x <= 1.0, so x + 1.0 is 0..131072 raw, and times 158.0
+      // (raw 158 << 16) the 16.16 product is exactly (x + 65536) * 158, far from any
+      // wrap; likewise 118.0 for y.
+      const uint32_t px = ((static_cast<uint32_t>(d.clip.x.raw()) + 65536u) * 158u + 65536u) >> 16;
+      const uint32_t py = ((static_cast<uint32_t>(d.clip.y.raw()) + 65536u) * 118u + 65536u) >> 16;
+      Stamp(pixels + static_cast<int>(py) * stride + static_cast<int>(px), stride, d.shadedColour);
     }
   }
 }

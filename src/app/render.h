@@ -25,5 +25,6 @@ void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer);
 // Stamps every visible particle of the 3D pool's listed emitters in list order,
 // farthest emitter first, so nearer ones cover farther ones. Normalised x and y
 // of -1..1 map to columns 1..317 and rows 1..237 (y = -1 at the top); the centre
-// lands on (159, 119). Drawn after the 2D plot, so 3D stamps cover 2D ones.
+// lands on (159, 119). Drawn after the 2D plot, so 3D stamps cover 2D ones. A
+// particle marked visible must lie in that square, as Update3DEmiters leaves it.
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer);
