@@ -12,10 +12,10 @@ namespace fixedpoint {
 // The console has no divide instruction, so a 64-bit / is a long runtime call. A
 // divisor used for several quotients (a particle's w, the frame's zoom) is made into
 // a Divisor once, with multiplies only: its magnitude shifted up until the top bit is
-// set (normalised, d), and the word v = floor((2^64 - 1) / d) - 2^32. A two-word
-// dividend whose high word is below d is then divided by one multiply by v and at
-// most two corrections (the second one rare), as in Moller and Granlund's division
-// by invariant integers.
+// set (normalised, d), and the word v = floor((2^64 - 1) / d) - 2^32, from a table and
+// one Newton step. A two-word dividend whose high word is below d is then divided by
+// one multiply by v and at most two corrections (the second one rare), as in Moller
+// and Granlund's division by invariant integers.
 struct Divisor {
   uint32_t magnitude;   // |divisor|; 2^31 for INT32_MIN
   uint32_t normalised;  // magnitude << shift: bit 31 set
@@ -26,41 +26,45 @@ struct Divisor {
 
 namespace divide_detail {
 
-// Seeds for the reciprocal: for the normalised divisors whose top ten bits are
-// 512 + i, entry i is 2^16 (2^32 / d - 1) at the middle of that range, rounded:
-// within 2^-11 of the true value, which two Newton steps take below one unit.
-constexpr std::array<uint16_t, 512> MakeSeeds() {
-  std::array<uint16_t, 512> seeds{};
-  for (uint32_t i = 0; i < 512; ++i) {
-    const uint64_t middle = 1025 + 2 * i;  // twice (512 + i + 1/2)
-    seeds[i] = static_cast<uint16_t>(((uint64_t{1} << 27) - 65536 * middle + middle / 2) / middle);
+// Seeds for the reciprocal, as h = 2^63 / d (which lies in 2^31 .. 2^32) on a straight
+// line through 512 points: for the normalised divisors whose top ten bits are 512 + i,
+// start[i] is h at the range's low end (rounded; capped below 2^32 at d = 2^31) and
+// slope[i] the drop across the range over 2^8. The line is within 2^-19 of h.
+struct Seeds {
+  std::array<uint32_t, 512> start;
+  std::array<uint16_t, 512> slope;
+};
+constexpr Seeds MakeSeeds() {
+  auto h = [](uint64_t i) -> uint64_t {  // 2^63 / ((512 + i) 2^22), rounded
+    const uint64_t low = (512 + i) << 22;
+    const uint64_t v = ((uint64_t{1} << 63) + low / 2) / low;
+    return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : v;
+  };
+  Seeds seeds{};
+  for (uint64_t i = 0; i < 512; ++i) {
+    seeds.start[i] = static_cast<uint32_t>(h(i));
+    seeds.slope[i] = static_cast<uint16_t>((h(i) - h(i + 1) + 128) / 256);
   }
   return seeds;
 }
-inline constexpr std::array<uint16_t, 512> kSeeds = MakeSeeds();
-
-// 2^64 - (2^32 + v) d modulo 2^64, as the signed error it is (|error| < 2^63).
-constexpr int64_t Error(uint32_t d, int64_t v) {
-  return static_cast<int64_t>((uint64_t{0u - d} << 32) - static_cast<uint64_t>(v) * d);
-}
+inline constexpr Seeds kSeeds = MakeSeeds();
 
 }  // namespace divide_detail
 
-// floor((2^64 - 1) / d) - 2^32 for d >= 2^31. The seed is refined by two Newton steps
-// on V = 2^32 + v (each step lands at or below 2^64 / d, so v may dip below 0 on the
-// way, hence the signed working value, whose products stay below 2^58); the second
-// keeps 16 more bits of the error, leaving v at most one short, which the remainder
-// check adds back.
+// floor((2^64 - 1) / d) - 2^32 for d >= 2^31. The seed line gives h = (2^32 + v) / 2
+// to 2^-19; one Newton step on it, keeping bits 16..47 of its error 2^64 - 2 h d (at
+// most 2^45 for any d), ends at v itself at most one short, which the remainder check
+// adds back. Every normalised d is checked in the tests.
 constexpr uint32_t Reciprocal(uint32_t d) {
-  using divide_detail::Error;
-  int64_t v = int64_t{divide_detail::kSeeds[(d >> 22) - 512]} << 16;
-  int64_t e = asr64(Error(d, v), 32);
-  v = v + e + asr64(v * e, 32);
-  e = asr64(Error(d, v), 16);
-  v = v + asr64(e + asr64(v * e, 32), 16);
+  const uint32_t i = (d >> 22) - 512;
+  const uint32_t along = (d >> 6) & 0xFFFFu;  // where d lies in its range, over 2^16
+  const uint32_t h = divide_detail::kSeeds.start[i] - ((uint32_t{divide_detail::kSeeds.slope[i]} * along) >> 8);
+  const uint64_t error = 0u - (uint64_t{h} * d << 1);
+  const auto e = static_cast<int32_t>(static_cast<uint32_t>(error >> 16));
+  const uint32_t v = (h << 1) + static_cast<uint32_t>(asr64(static_cast<int64_t>(h) * e, 47));  // |h e| < 2^61
   // 2^64 - 1 - (2^32 + v) d, in 0 .. 2d - 1: one more unit of v when it reaches d.
-  const uint64_t remainder = static_cast<uint64_t>(Error(d, v)) - 1;
-  return static_cast<uint32_t>(v) + (remainder >= d ? 1u : 0u);
+  const uint64_t remainder = (uint64_t{0u - d} << 32) - uint64_t{v} * d - 1;
+  return v + (remainder >= d ? 1u : 0u);
 }
 
 constexpr Divisor MakeDivisor(int32_t divisor) {  // divisor must not be 0
