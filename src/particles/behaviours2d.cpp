@@ -95,4 +95,25 @@ void CometeParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned 
   // A living comet particle stays where it was born: the head's trail fades by expiry.
 }
 
+namespace {
+
+// One behaviour over the emitter's particles, its body flattened into the loop: the
+// call per particle would cost more than most of the bodies.
+template <auto Behave>
+[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt) {
+  Particle* const particles = emiter->particles;
+  const uint32_t count = emiter->count;
+  for (uint32_t k = 0; k < count; ++k) Behave(emiter, particles + k, now, dt);
+}
+
+}  // namespace
+
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt) {
+  const ParticleFunc behave = emiter->particleFunc;
+  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt);
+  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt);
+  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt);
+  for (uint32_t k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+}
+
 }  // namespace particles

@@ -29,4 +29,9 @@ void FeuParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned dt)
 // Born on the +x, +y side of the head, lives 64..575 ms and never moves.
 void CometeParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned dt);
 
+// The emitter's particle behaviour on each of its particles in block order, as the
+// 2D pass runs it: the three behaviours above are chosen once per emitter and run
+// inlined in the loop, any other is called through the pointer.
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt);
+
 }  // namespace particles

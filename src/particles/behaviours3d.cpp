@@ -110,6 +110,27 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, con
                               fixed(b.b2) * kCometCell, fixed::from_raw(0)};
 }
 
+namespace {
+
+// One behaviour over the emitter's particles, its body flattened into the loop: the
+// call per particle would cost more than most of the bodies.
+template <auto Behave>
+[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt) {
+  Particle3D* const particles = emiter->particles;
+  const unsigned count = emiter->count;
+  for (unsigned k = 0; k < count; ++k) Behave(emiter, particles + k, now, dt);
+}
+
+}  // namespace
+
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt) {
+  const Particle3DFunc behave = emiter->particleFunc;
+  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt);
+  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt);
+  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt);
+  for (unsigned k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+}
+
 void Comete3DEmiters(Emiter3D* emiter, unsigned, const fixed& dt) {
   vec4& v = emiter->velocities[0];
   const vec4 a = v * dt;

@@ -28,6 +28,11 @@ void Feu3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
 void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
                        const fixedpoint::fixed_point<16>& dt);
 
+// The emitter's particle behaviour on each of its particles in block order, as the
+// 3D pass runs it: the three behaviours above are chosen once per emitter and run
+// inlined in the loop, any other is called through the pointer.
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixedpoint::fixed_point<16>& dt);
+
 // Comet head, once per frame: a jittery step (1..6 times velocity x dt) along
 // entry 0 of its velocities, which turns about +z at 3 radians per second.
 void Comete3DEmiters(Emiter3D* emiter, unsigned now, const fixedpoint::fixed_point<16>& dt);

@@ -4,6 +4,7 @@
 
 #include "fixedpoint/divide.h"
 #include "fixedpoint/wrap.h"
+#include "particles/behaviours2d.h"
 
 namespace particles {
 namespace {
@@ -48,9 +49,7 @@ void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigne
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
     Emiter* emiter = pool.visibleEmiters[i];
     const uint32_t count = emiter->count;
-    const ParticleFunc behaviour = emiter->particleFunc;
-    Particle* const particles = emiter->particles;
-    for (uint32_t k = 0; k < count; ++k) behaviour(emiter, particles + k, now, dt);
+    Run2DParticles(emiter, now, dt);
 
     ParticleData* const data = emiter->data;
     for (uint32_t k = 0; k < count; ++k) {

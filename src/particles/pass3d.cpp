@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "fixedpoint/divide.h"
+#include "particles/behaviours3d.h"
 #include "fixedpoint/trig.h"
 
 namespace particles {
@@ -111,8 +112,7 @@ void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned 
 
   for (unsigned i = 0; i < pool.visibleCount; ++i) {
     Emiter3D& emiter = *pool.visibleEmiters[i];
-    const Particle3DFunc behave = emiter.particleFunc;
-    for (unsigned k = 0; k < emiter.count; ++k) behave(&emiter, emiter.particles + k, now, dt);
+    Run3DParticles(&emiter, now, dt);
     ProjectParticles(emiter, viewProj);
   }
 }
