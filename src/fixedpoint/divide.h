@@ -1,5 +1,6 @@
 // divide.h: exact truncated quotients by a divisor shared by several dividends: one
-// reciprocal per divisor, then a multiply and one correction step per quotient.
+// reciprocal per divisor, then a multiply and one correction step per quotient; and
+// the divisor the passes use, that one or the CPU's own divide where it has one.
 #pragma once
 
 #include <array>
@@ -156,5 +157,28 @@ constexpr int32_t Quotient16(int32_t a, const Divisor& d) {
   const uint32_t q = DivideWords(m >> (16 - s), (m << s) << 16, d).quotient;
   return static_cast<int32_t>((a < 0) != d.negative ? 0u - q : q);
 }
+
+// A divisor kept as it is, for CPUs with a divide instruction (x86-64, WebAssembly,
+// ARM with the divide extension): there the plain quotient is cheaper than any
+// reciprocal, and it is the / operator's by definition.
+struct NativeDivisor {
+  int32_t value;  // not 0
+};
+constexpr NativeDivisor MakeNativeDivisor(int32_t divisor) { return NativeDivisor{divisor}; }
+constexpr int32_t Divide32(int32_t n, const NativeDivisor& d) {
+  return low32(int64_t{n} / d.value);  // 64-bit: INT32_MIN / -1 wraps as the reciprocal one does
+}
+constexpr int32_t Quotient16(int32_t a, const NativeDivisor& d) { return low32(shl64(a, 16) / d.value); }
+constexpr int64_t Divide(int64_t n, const NativeDivisor& d) { return n / d.value; }
+
+// The passes' divisor: the reciprocal on the console's CPU and other ARMs without a
+// divide instruction, the native one elsewhere. Both give the / operator's quotient.
+#if defined(__arm__) && !defined(__ARM_FEATURE_IDIV)
+using SharedDivisor = Divisor;
+constexpr SharedDivisor MakeSharedDivisor(int32_t divisor) { return MakeDivisor(divisor); }
+#else
+using SharedDivisor = NativeDivisor;
+constexpr SharedDivisor MakeSharedDivisor(int32_t divisor) { return MakeNativeDivisor(divisor); }
+#endif
 
 }  // namespace fixedpoint

@@ -118,7 +118,9 @@ template <auto Behave>
 [[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt) {
   Particle3D* const particles = emiter->particles;
   const unsigned count = emiter->count;
-  for (unsigned k = 0; k < count; ++k) Behave(emiter, particles + k, now, dt);
+  // A copy the particles cannot alias, so the products of dt are made once.
+  const fixed step = dt;
+  for (unsigned k = 0; k < count; ++k) Behave(emiter, particles + k, now, step);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "fixedpoint/divide.h"
 #include "fixedpoint/wrap.h"
 #include "particles/behaviours2d.h"
+#include "particles/project_x86.h"
 
 namespace particles {
 namespace {
@@ -16,14 +17,14 @@ using fixedpoint::sub32;
 // World offset over the zoom as 16.16: at zoom 10.0, ten units make one pixel; the
 // division truncates toward zero, so an offset of -1 lands on the centre pixel. The
 // zoom's reciprocal is made once a frame; the quotient is exactly the / one.
-int32_t Project(int32_t world, int32_t centre, const fixedpoint::Divisor& zoom, int32_t screenCentre) {
+int32_t Project(int32_t world, int32_t centre, const fixedpoint::SharedDivisor& zoom, int32_t screenCentre) {
   return add32(fixedpoint::Divide32(shl32(sub32(world, centre), 16), zoom), screenCentre);
 }
 
 }  // namespace
 
 void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt) {
-  const fixedpoint::Divisor zoom = fixedpoint::MakeDivisor(camera.zoom.raw());
+  const fixedpoint::SharedDivisor zoom = fixedpoint::MakeSharedDivisor(camera.zoom.raw());
   const int32_t cx = camera.x;
   const int32_t cy = camera.y;
 
@@ -52,7 +53,11 @@ void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigne
     Run2DParticles(emiter, now, dt);
 
     ParticleData* const data = emiter->data;
-    for (uint32_t k = 0; k < count; ++k) {
+    uint32_t k = 0;
+#if defined(__x86_64__)
+    if (HaveVectorProjection()) k = Project2DVector(data, count, cx, cy, camera.zoom.raw());
+#endif
+    for (; k < count; ++k) {
       ParticleData& d = data[k];
       d.screenX = Project(d.x, cx, zoom, 160);
       d.screenY = Project(d.y, cy, zoom, 120);

@@ -4,6 +4,7 @@
 
 #include "fixedpoint/divide.h"
 #include "particles/behaviours3d.h"
+#include "particles/project_x86.h"
 #include "fixedpoint/trig.h"
 
 namespace particles {
@@ -29,7 +30,7 @@ fixed ScreenDistance(fixed px, fixed py) {
 
 // a / w as the 16.16 quotient gives it, from w's reciprocal: one reciprocal serves
 // every quotient over the same w.
-fixed Quotient(fixed a, const fixedpoint::Divisor& w) {
+fixed Quotient(fixed a, const fixedpoint::SharedDivisor& w) {
   return fixed::from_raw(fixedpoint::Quotient16(a.raw(), w));
 }
 
@@ -71,7 +72,7 @@ void CullEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, const fixed& 
     // out of view, as a particle there is, rather than a division by zero.
     if (c.w.raw() == 0) continue;
 
-    const fixedpoint::Divisor w = fixedpoint::MakeDivisor(c.w.raw());
+    const fixedpoint::SharedDivisor w = fixedpoint::MakeSharedDivisor(c.w.raw());
     const fixed px = Quotient(c.x, w);
     const fixed py = Quotient(c.y, w);
     const fixed r = Quotient(emiter.radius, w);
@@ -84,22 +85,28 @@ void CullEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, const fixed& 
   }
 }
 
+// Clip position, visibility and shade of one particle.
+void ProjectParticle(Particle3DData& d, const mat4& viewProj) {
+  d.clip = viewProj * d.position;
+  d.visible = 0;
+  if (d.clip.w.raw() <= 0) return;  // behind the camera or on its plane
+  const fixedpoint::SharedDivisor w = fixedpoint::MakeSharedDivisor(d.clip.w.raw());
+  d.clip.x = Quotient(d.clip.x, w);
+  d.clip.y = Quotient(d.clip.y, w);
+  if (static_cast<uint32_t>(d.clip.x.raw()) + kScreenHalf > kScreenSpan) return;
+  if (static_cast<uint32_t>(d.clip.y.raw()) + kScreenHalf > kScreenSpan) return;
+  d.shadedColour = Shade(d.colour, d.clip.w.raw() / kFadeStep);
+  d.visible = 1;
+}
+
 void ProjectParticles(Emiter3D& emiter, const mat4& viewProj) {
-  Particle3DData* data = emiter.data;
+  Particle3DData* const data = emiter.data;
   const unsigned count = emiter.count;
-  for (unsigned k = 0; k < count; ++k) {
-    Particle3DData& d = data[k];
-    d.clip = viewProj * d.position;
-    d.visible = 0;
-    if (d.clip.w.raw() <= 0) continue;  // behind the camera or on its plane
-    const fixedpoint::Divisor w = fixedpoint::MakeDivisor(d.clip.w.raw());
-    d.clip.x = Quotient(d.clip.x, w);
-    d.clip.y = Quotient(d.clip.y, w);
-    if (static_cast<uint32_t>(d.clip.x.raw()) + kScreenHalf > kScreenSpan) continue;
-    if (static_cast<uint32_t>(d.clip.y.raw()) + kScreenHalf > kScreenSpan) continue;
-    d.shadedColour = Shade(d.colour, d.clip.w.raw() / kFadeStep);
-    d.visible = 1;
-  }
+  unsigned k = 0;
+#if defined(__x86_64__)
+  if (HaveVectorProjection()) k = Project3DVector(data, count, viewProj);
+#endif
+  for (; k < count; ++k) ProjectParticle(data[k], viewProj);
 }
 
 }  // namespace

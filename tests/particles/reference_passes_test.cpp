@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "particles/pools.h"
+#include "particles/project_x86.h"
 #include "particles/random.h"
 #include "platform/fps.h"
 #include "platform/memory_screen.h"
@@ -101,6 +102,15 @@ TEST(ReferencePasses, WholeRunsAreEqualFrameByFrame) {
   for (size_t k = 0; k < got.size(); ++k) {
     ASSERT_EQ(got[k], expected[k]) << "first difference in frame " << k + 1;
   }
+#if defined(__x86_64__)
+  // And with the scalar projections that CPUs without AVX2 run.
+  particles::AllowVectorProjection(false);
+  const std::vector<uint64_t> scalar = RunDemo(false);
+  particles::AllowVectorProjection(true);
+  for (size_t k = 0; k < scalar.size(); ++k) {
+    ASSERT_EQ(scalar[k], expected[k]) << "scalar: first difference in frame " << k + 1;
+  }
+#endif
   // A run that never draws anything would pass trivially: the scenes must be live.
   EXPECT_NE(expected[10], expected[11]);
 }

@@ -1,0 +1,173 @@
+#include "particles/project_x86.h"
+
+#if defined(__x86_64__)
+
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace particles {
+namespace {
+
+// The loads and stores below take these fields as runs of 32-bit words.
+static_assert(sizeof(vec4) == 16 && offsetof(Particle3DData, position) == 0);
+static_assert(offsetof(ParticleData, y) == offsetof(ParticleData, x) + 4);
+static_assert(offsetof(ParticleData, screenY) == offsetof(ParticleData, screenX) + 4);
+
+// 1.5 2^52 added to an integer-valued double below 2^51 in magnitude leaves that
+// integer, two's complement, in the low mantissa bits: the quotient's low word.
+constexpr double kLowBitsMagic = 6755399441055744.0;
+
+// The low 32 bits of each 64-bit lane, in lane order.
+__attribute__((target("avx2"))) inline __m128i Low32(__m256i v) {
+  const __m256i pick = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  return _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(v, pick));
+}
+
+// Row r of the matrix times the four positions: full 64-bit products summed modulo
+// 2^64, then bits 16..47 (the same whether the shift is arithmetic or logical).
+__attribute__((target("avx2"))) inline __m128i Row(const __m256i* m, __m256i x, __m256i y,
+                                                   __m256i z, __m256i w) {
+  __m256i sum = _mm256_mul_epi32(m[0], x);
+  sum = _mm256_add_epi64(sum, _mm256_mul_epi32(m[1], y));
+  sum = _mm256_add_epi64(sum, _mm256_mul_epi32(m[2], z));
+  sum = _mm256_add_epi64(sum, _mm256_mul_epi32(m[3], w));
+  return Low32(_mm256_srli_epi64(sum, 16));
+}
+
+// The 16.16 quotients a / w truncated toward zero, low 32 bits, for w != 0. In double
+// precision a 2^16 and w are exact and the quotient is correctly rounded; the
+// rounding cannot carry it across an integer, since |a 2^16| < 2^53 keeps the error
+// below 1 / |w|, the least distance from a non-integer quotient to an integer.
+__attribute__((target("avx2"))) inline __m128i Quotient16(__m128i a, __m256d w) {
+  const __m256d n = _mm256_mul_pd(_mm256_cvtepi32_pd(a), _mm256_set1_pd(65536.0));
+  const __m256d q = _mm256_round_pd(_mm256_div_pd(n, w), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+  return Low32(_mm256_castpd_si256(_mm256_add_pd(q, _mm256_set1_pd(kLowBitsMagic))));
+}
+
+}  // namespace
+
+namespace {
+bool g_allowed = true;
+}  // namespace
+
+void AllowVectorProjection(bool allowed) { g_allowed = allowed; }
+
+bool HaveVectorProjection() {
+  static const bool have = __builtin_cpu_supports("avx2") != 0;
+  return have && g_allowed;
+}
+
+__attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx,
+                                                       int32_t cy, int32_t zoom) {
+  const __m128i centreX = _mm_set1_epi32(cx), centreY = _mm_set1_epi32(cy);
+  const __m256d zoomd = _mm256_set1_pd(zoom);
+  unsigned k = 0;
+  for (; k + 4 <= count; k += 4) {
+    ParticleData* const d = data + k;
+    // x, y of four particles, then all x and all y.
+    const __m128i p01 = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&d[0].x)),
+                                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&d[1].x)));
+    const __m128i p23 = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&d[2].x)),
+                                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&d[3].x)));
+    const __m128i xs = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(p01), _mm_castsi128_ps(p23), 0x88));
+    const __m128i ys = _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(p01), _mm_castsi128_ps(p23), 0xDD));
+    // (world - centre) 2^16, wrapping in 32 bits, over the zoom: exact in double as
+    // Quotient16 explains; then the screen centre.
+    const __m128i sx = _mm_add_epi32(
+        _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm_slli_epi32(_mm_sub_epi32(xs, centreX), 16)), zoomd)),
+        _mm_set1_epi32(160));
+    const __m128i sy = _mm_add_epi32(
+        _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm_slli_epi32(_mm_sub_epi32(ys, centreY), 16)), zoomd)),
+        _mm_set1_epi32(120));
+    // The stamp fits: 1 <= x <= 318 and 1 <= y <= 238.
+    const __m128i inX = _mm_and_si128(_mm_cmpgt_epi32(sx, _mm_setzero_si128()), _mm_cmplt_epi32(sx, _mm_set1_epi32(319)));
+    const __m128i inY = _mm_and_si128(_mm_cmpgt_epi32(sy, _mm_setzero_si128()), _mm_cmplt_epi32(sy, _mm_set1_epi32(239)));
+    const int mask = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(inX, inY)));
+    const __m128i lo = _mm_unpacklo_epi32(sx, sy), hi = _mm_unpackhi_epi32(sx, sy);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[0].screenX), lo);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[1].screenX), _mm_unpackhi_epi64(lo, lo));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[2].screenX), hi);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[3].screenX), _mm_unpackhi_epi64(hi, hi));
+    for (int j = 0; j < 4; ++j) d[j].visible = static_cast<uint8_t>((mask >> j) & 1);
+  }
+  return k;
+}
+
+__attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, unsigned count,
+                                                       const vmath::mat4<fixed>& viewProj) {
+  __m256i m[16];
+  for (int i = 0; i < 16; ++i) m[i] = _mm256_set1_epi64x(viewProj.m[i].raw());
+  const __m128i one = _mm_set1_epi32(65536);              // 1.0
+  const __m128i belowMinusOne = _mm_set1_epi32(-65537);   // just under -1.0
+  const __m128i five = _mm_set1_epi32(31);
+  const __m128i zero = _mm_setzero_si128();
+
+  unsigned k = 0;
+  for (; k + 4 <= count; k += 4) {
+    Particle3DData* const d = data + k;
+    // Four positions (x, y, z, w each), turned into x, y, z and w of the four.
+    __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[0].position));
+    __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[1].position));
+    __m128i p2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[2].position));
+    __m128i p3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[3].position));
+    const __m128i t0 = _mm_unpacklo_epi32(p0, p1), t1 = _mm_unpackhi_epi32(p0, p1);
+    const __m128i t2 = _mm_unpacklo_epi32(p2, p3), t3 = _mm_unpackhi_epi32(p2, p3);
+    const __m256i x = _mm256_cvtepi32_epi64(_mm_unpacklo_epi64(t0, t2));
+    const __m256i y = _mm256_cvtepi32_epi64(_mm_unpackhi_epi64(t0, t2));
+    const __m256i z = _mm256_cvtepi32_epi64(_mm_unpacklo_epi64(t1, t3));
+    const __m256i w = _mm256_cvtepi32_epi64(_mm_unpackhi_epi64(t1, t3));
+
+    const __m128i cx = Row(m + 0, x, y, z, w);
+    const __m128i cy = Row(m + 4, x, y, z, w);
+    const __m128i cz = Row(m + 8, x, y, z, w);
+    const __m128i cw = Row(m + 12, x, y, z, w);
+
+    // In front of the camera: x and y divided by w. Elsewhere the lanes' quotients
+    // (of w <= 0, possibly 0) are computed and dropped.
+    const __m128i front = _mm_cmpgt_epi32(cw, zero);
+    const __m256d wd = _mm256_cvtepi32_pd(cw);
+    const __m256i w64 = _mm256_cvtepi32_epi64(cw);
+    const __m128i qx = _mm_blendv_epi8(cx, Quotient16(cx, wd), front);
+    const __m128i qy = _mm_blendv_epi8(cy, Quotient16(cy, wd), front);
+    // On screen: -1.0 <= x, y <= 1.0.
+    const __m128i inX = _mm_andnot_si128(_mm_cmpgt_epi32(qx, one), _mm_cmpgt_epi32(qx, belowMinusOne));
+    const __m128i inY = _mm_andnot_si128(_mm_cmpgt_epi32(qy, one), _mm_cmpgt_epi32(qy, belowMinusOne));
+    const __m128i visible = _mm_and_si128(front, _mm_and_si128(inX, inY));
+
+    // Depth shading: w / 70000 for 0 < w < 2^31 as floor(w 0x1DF5959F / 2^45), the
+    // compiler's own multiply for that quotient; taken off each channel and floored
+    // at 0; green keeps its top five bits.
+    const __m256i wide = _mm256_mul_epu32(w64, _mm256_set1_epi64x(0x1DF5959F));
+    const __m128i fade = Low32(_mm256_srli_epi64(wide, 45));
+    const __m128i colour = _mm_setr_epi32(d[0].colour, d[1].colour, d[2].colour, d[3].colour);
+    const __m128i red = _mm_max_epi32(_mm_sub_epi32(_mm_and_si128(_mm_srli_epi32(colour, 11), five), fade), zero);
+    const __m128i green = _mm_max_epi32(_mm_sub_epi32(_mm_and_si128(_mm_srli_epi32(colour, 6), five), fade), zero);
+    const __m128i blue = _mm_max_epi32(_mm_sub_epi32(_mm_and_si128(colour, five), fade), zero);
+    const __m128i shaded =
+        _mm_or_si128(_mm_or_si128(_mm_slli_epi32(red, 11), _mm_slli_epi32(green, 6)), blue);
+
+    // Back to one clip vector per particle, stored whole.
+    const __m128i u0 = _mm_unpacklo_epi32(qx, qy), u1 = _mm_unpackhi_epi32(qx, qy);
+    const __m128i u2 = _mm_unpacklo_epi32(cz, cw), u3 = _mm_unpackhi_epi32(cz, cw);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[0].clip), _mm_unpacklo_epi64(u0, u2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[1].clip), _mm_unpackhi_epi64(u0, u2));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[2].clip), _mm_unpacklo_epi64(u1, u3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(u1, u3));
+    // A particle off screen keeps its shaded colour.
+    const int mask = _mm_movemask_ps(_mm_castsi128_ps(visible));
+    alignas(16) int32_t os[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(os), shaded);
+    for (int j = 0; j < 4; ++j) {
+      const bool on = ((mask >> j) & 1) != 0;
+      d[j].visible = on ? 1 : 0;
+      d[j].shadedColour = on ? static_cast<uint16_t>(os[j]) : d[j].shadedColour;
+    }
+  }
+  return k;
+}
+
+}  // namespace particles
+
+#endif  // __x86_64__

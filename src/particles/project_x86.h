@@ -1,0 +1,29 @@
+// project_x86.h: the 2D and 3D passes' particle projections four particles at a time
+// with AVX2 on x86-64 CPUs that have it, giving the scalar results bit for bit.
+#pragma once
+
+#include <cstdint>
+
+#include "particles/records2d.h"
+#include "particles/records3d.h"
+
+namespace particles {
+
+#if defined(__x86_64__)
+// True when this CPU has AVX2 and the vector projections are allowed (they are
+// unless a test turned them off to check the scalar ones).
+bool HaveVectorProjection();
+void AllowVectorProjection(bool allowed);
+
+// Each projects data[0 .. n) for the largest n <= count that is a multiple of four,
+// exactly as its pass does one particle after its behaviour, and returns n. Only
+// when HaveVectorProjection().
+// 2D: screen position (world - camera) over the zoom (> 0) plus the screen centre,
+// and visible when the stamp fits the screen.
+unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx, int32_t cy, int32_t zoom);
+// 3D: clip = viewProj x position; for w > 0 clip x and y become the truncated 16.16
+// quotients by w, and visible with the shaded colour when on screen.
+unsigned Project3DVector(Particle3DData* data, unsigned count, const vmath::mat4<fixed>& viewProj);
+#endif
+
+}  // namespace particles
