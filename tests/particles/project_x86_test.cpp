@@ -40,7 +40,7 @@ TEST(ProjectX86, Vector3DMatchesThePlainArithmetic) {
   for (int round = 0; round < 400; ++round) {
     vmath::mat4<fixed> m;
     for (auto& e : m.m) e = fixed::from_raw(Draw(gen));
-    std::vector<Particle3DData> data(4 * 16 + 3);
+    std::vector<Particle3DData> data(4 * 17 + 3);  // eights, a four and a tail
     for (auto& d : data) {
       d.position = {fixed::from_raw(Draw(gen)), fixed::from_raw(Draw(gen)), fixed::from_raw(Draw(gen)),
                     fixed::from_raw(Draw(gen))};
@@ -49,10 +49,10 @@ TEST(ProjectX86, Vector3DMatchesThePlainArithmetic) {
       d.visible = 7;
     }
     const std::vector<Particle3DData> before = data;
-    ASSERT_EQ(particles::Project3DVector(data.data(), static_cast<unsigned>(data.size()), m), 4u * 16);
+    ASSERT_EQ(particles::Project3DVector(data.data(), static_cast<unsigned>(data.size()), m), 4u * 17);
     for (size_t k = 0; k < data.size(); ++k) {
       const Particle3DData& got = data[k];
-      if (k >= 4 * 16) {  // the tail is the scalar loop's
+      if (k >= 4 * 17) {  // the tail is the scalar loop's
         EXPECT_EQ(got.visible, 7);
         continue;
       }
