@@ -1,5 +1,5 @@
-// project_x86.h: the 2D and 3D passes' particle projections four particles at a time
-// with AVX2 on x86-64 CPUs that have it, giving the scalar results bit for bit.
+// project_x86.h: the 2D and 3D passes' particle projections several particles at a
+// time on x86-64 CPUs with AVX2 (3D: eight with AVX-512), the scalar results bit for bit.
 #pragma once
 
 #include <cstdint>
