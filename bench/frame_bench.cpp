@@ -150,7 +150,7 @@ void BM_TwoQuotients(benchmark::State& state) {
     }
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(w.size() - 1));
-  state.SetLabel(shared ? "shared divisor" : "operator /");
+  state.SetLabel(shared ? "reciprocal Divisor (the console's method)" : "operator /");
 }
 BENCHMARK(BM_TwoQuotients)->Arg(0)->Arg(1);
 
