@@ -86,8 +86,11 @@ TEST(ProjectX86, Vector2DMatchesThePlainArithmetic) {
     std::vector<ParticleData> data(4 * 8 + 2);
     for (auto& d : data) {
       // Near the camera mostly, so that a good share lands on screen.
-      d.x = (gen() & 1) != 0 ? Draw(gen) : cx + static_cast<int32_t>(gen() % 4000) - 2000;
-      d.y = (gen() & 1) != 0 ? Draw(gen) : cy + static_cast<int32_t>(gen() % 3000) - 1500;
+      auto near = [&](int32_t centre, uint32_t span) {  // wrapping, as world positions do
+        return static_cast<int32_t>(static_cast<uint32_t>(centre) + gen() % span - span / 2);
+      };
+      d.x = (gen() & 1) != 0 ? Draw(gen) : near(cx, 4000);
+      d.y = (gen() & 1) != 0 ? Draw(gen) : near(cy, 3000);
       d.visible = 7;
     }
     ASSERT_EQ(particles::Project2DVector(data.data(), static_cast<unsigned>(data.size()), cx, cy, zoom), 32u);
