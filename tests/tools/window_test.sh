@@ -31,13 +31,29 @@ done
 [[ -n "$display" ]] || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
 export DISPLAY=$display
 
-fail() { echo "FAIL: $*"; echo "--- log:"; cat "$work/ParticlesLog.txt" 2>/dev/null; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  echo "--- log:"; cat "$work/ParticlesLog.txt" 2>/dev/null
+  echo "--- demo output:"; cat "$work/out" 2>/dev/null
+  if [[ -n "${demo_pid:-}" && -r /proc/$demo_pid/status ]]; then
+    echo "--- demo state: $(grep '^State' /proc/$demo_pid/status) in $(cat /proc/$demo_pid/wchan 2>/dev/null)"
+  fi
+  exit 1
+}
 
 (cd "$work" && SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 exec "$demo") >"$work/out" 2>&1 &
 demo_pid=$!
 
-# The caption appears with the first frame-rate window, about a second in.
-win=$(timeout 20 xdotool search --sync --onlyvisible --name 'PARTICLE : ' 2>/dev/null | head -n 1)
+# The caption appears with the first frame-rate window, about a second in; the
+# same figure is logged. Waiting on the log first keeps a busy machine (a slow
+# start-up) apart from a window that never shows.
+for _ in $(seq 600); do
+  grep -q '^PARTICLE : ' "$work/ParticlesLog.txt" 2>/dev/null && break
+  kill -0 "$demo_pid" 2>/dev/null || fail "the demo ended before its first frame-rate window"
+  sleep 0.1
+done
+grep -q '^PARTICLE : ' "$work/ParticlesLog.txt" || fail "no frame-rate window logged in 60 s"
+win=$(timeout 30 xdotool search --sync --onlyvisible --name 'PARTICLE : ' 2>/dev/null | head -n 1)
 [[ -n "$win" ]] || fail "no demo window appeared"
 geometry=$(xdotool getwindowgeometry "$win" | grep -o 'Geometry: [0-9x]*')
 [[ "$geometry" == "Geometry: 320x240" ]] || fail "window is $geometry, not 320x240"
