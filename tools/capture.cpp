@@ -1,9 +1,7 @@
 // capture.cpp: particles-capture, the demo's start-up, frame loop and shutdown on
 // a scripted clock and scripted input, drawing into an in-memory screen.
-#include <SDL_events.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -16,48 +14,12 @@
 #include "platform/terminate.h"
 #include "tools/capture_options.h"
 #include "tools/frame_files.h"
+#include "tools/scripted_events.h"
 
 namespace {
 
 constexpr int kExitUsage = 64;   // bad arguments
 constexpr int kExitIoError = 74; // an output file could not be written
-
-// The presses of the command line, handed out in the event drain of their frame.
-class ScriptedEvents final : public EventSource {
- public:
-  explicit ScriptedEvents(std::vector<Press> presses) : presses_(std::move(presses)) {
-    std::stable_sort(presses_.begin(), presses_.end(),
-                     [](const Press& a, const Press& b) { return a.frame < b.frame; });
-  }
-  void BeginFrame(uint64_t frame) { frame_ = frame; }
-  bool Poll(SDL_Event* event) override {
-    if (next_ >= presses_.size() || presses_[next_].frame != frame_) return false;
-    const Press& p = presses_[next_++];
-    *event = SDL_Event{};
-    switch (p.kind) {
-      case Press::Key:
-        event->type = SDL_KEYDOWN;
-        event->key.state = SDL_PRESSED;
-        event->key.keysym.sym = static_cast<SDLKey>(p.sym);
-        event->key.keysym.mod = static_cast<SDLMod>(p.mod);
-        break;
-      case Press::Button:
-        event->type = SDL_JOYBUTTONDOWN;
-        event->jbutton.state = SDL_PRESSED;
-        event->jbutton.button = static_cast<Uint8>(p.button);
-        break;
-      case Press::Quit:
-        event->type = SDL_QUIT;
-        break;
-    }
-    return true;
-  }
-
- private:
-  std::vector<Press> presses_;
-  size_t next_ = 0;
-  uint64_t frame_ = 0;
-};
 
 bool Fail(const std::string& message, int* status) {
   std::fprintf(stderr, "%s\n", message.c_str());
