@@ -2,8 +2,18 @@
 # run.sh: installs what is missing, builds and starts the demo in a window.
 # Without a display it says so and records five seconds with particles-capture
 # instead, leaving the last frame as build/particles.png.
+#   scripts/run.sh --web [PORT]: builds the web page and serves build/web on
+#   127.0.0.1:PORT (default 8000) until interrupted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [[ ${1:-} == --web ]]; then
+  port=${2:-8000}
+  bash scripts/web.sh --build-only
+  echo "Serving build/web: open http://127.0.0.1:$port/particles.html (Ctrl+C here stops the server)"
+  cd build/web
+  exec python3 -m http.server "$port" --bind 127.0.0.1
+fi
 
 bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
