@@ -43,13 +43,17 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 if [[ -n ${EM_CACHE:-} ]]; then
   EM_CACHE=$(realpath -m "$EM_CACHE")
   export EM_CACHE EM_FROZEN_CACHE=
-  mkdir -p "$EM_CACHE"
 fi
 cache=$(em-config CACHE)
 # The configured build remembers the cache's headers: a new cache needs a new build folder.
 if [[ -f $web/emcache.stamp && $(cat "$web/emcache.stamp") != "$cache" ]]; then rm -rf "$web"; fi
 mkdir -p "$web"
 echo "$cache" >"$web/emcache.stamp"
+if [[ -n ${EM_CACHE:-} ]]; then
+  # A first compile puts the system headers into the cache, where CMake looks for SDL's.
+  echo 'int main(void) { return 0; }' >"$web/prime.c"
+  quietly "$web/prime.log" emcc -c "$web/prime.c" -o "$web/prime.o"
+fi
 
 step "page: Emscripten $(emcc --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p'), system libraries in $cache"
 quietly "$web/configure.log" emcmake cmake -S "$root/web" -B "$web" -DCMAKE_BUILD_TYPE=Release \

@@ -84,6 +84,7 @@ const pending = new Map();
 const listeners = [];
 let nextId = 1;
 let inbox = '';
+chromium.stdio[4].setEncoding('utf8');  // whole characters, however the chunks fall
 chromium.stdio[4].on('data', (chunk) => {
   inbox += chunk;
   for (let end; (end = inbox.indexOf('\0')) >= 0; inbox = inbox.slice(end + 1)) {
