@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "fixedpoint/divide.h"
+#include "fixedpoint/trig.h"
 #include "particles/behaviours3d.h"
 #include "particles/project_x86.h"
-#include "fixedpoint/trig.h"
 
 namespace particles {
 namespace {

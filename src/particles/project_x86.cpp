@@ -49,12 +49,8 @@ __attribute__((target("avx2"))) inline __m128i Quotient16(__m128i a, __m256d w) 
   return Low32(_mm256_castpd_si256(_mm256_add_pd(q, _mm256_set1_pd(kLowBitsMagic))));
 }
 
-
-#define PARTICLES_WIDE __attribute__((target("avx2,avx512f,avx512dq,avx512vl")))
-
-// The four positions at d, as x, y, z and w of the four.
-PARTICLES_WIDE inline void Transpose4(const Particle3DData* d, __m128i* x, __m128i* y, __m128i* z,
-                                      __m128i* w) {
+// The four positions at d, as x, y, z and w of the four (SSE2: any x86-64 CPU).
+inline void Transpose4(const Particle3DData* d, __m128i* x, __m128i* y, __m128i* z, __m128i* w) {
   const __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[0].position));
   const __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[1].position));
   const __m128i p2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[2].position));
@@ -68,7 +64,7 @@ PARTICLES_WIDE inline void Transpose4(const Particle3DData* d, __m128i* x, __m12
 }
 
 // x, y, z, w of four particles back into their clip vectors.
-PARTICLES_WIDE inline void StoreClips(Particle3DData* d, __m128i x, __m128i y, __m128i z, __m128i w) {
+inline void StoreClips(Particle3DData* d, __m128i x, __m128i y, __m128i z, __m128i w) {
   const __m128i u0 = _mm_unpacklo_epi32(x, y), u1 = _mm_unpackhi_epi32(x, y);
   const __m128i u2 = _mm_unpacklo_epi32(z, w), u3 = _mm_unpackhi_epi32(z, w);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[0].clip), _mm_unpacklo_epi64(u0, u2));
@@ -76,6 +72,18 @@ PARTICLES_WIDE inline void StoreClips(Particle3DData* d, __m128i x, __m128i y, _
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[2].clip), _mm_unpacklo_epi64(u1, u3));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(u1, u3));
 }
+
+// Visibility of n particles from the lanes' mask; the shaded colour is stored only
+// for a visible one, so a particle off screen keeps its last one.
+inline void StoreVisibility(Particle3DData* d, int n, int mask, const int32_t* shaded) {
+  for (int j = 0; j < n; ++j) {
+    const bool on = ((mask >> j) & 1) != 0;
+    d[j].visible = on ? 1 : 0;
+    d[j].shadedColour = on ? static_cast<uint16_t>(shaded[j]) : d[j].shadedColour;
+  }
+}
+
+#define PARTICLES_WIDE __attribute__((target("avx2,avx512f,avx512dq,avx512vl")))
 
 PARTICLES_WIDE inline __m256i Row8(const __m512i* m, __m512i x, __m512i y, __m512i z, __m512i w) {
   __m512i sum = _mm512_mul_epi32(m[0], x);
@@ -141,11 +149,7 @@ PARTICLES_WIDE unsigned Project3DWide(Particle3DData* data, unsigned count, cons
     const int mask = _mm256_movemask_ps(_mm256_castsi256_ps(visible));
     alignas(32) int32_t os[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(os), shaded);
-    for (int j = 0; j < 8; ++j) {
-      const bool on = ((mask >> j) & 1) != 0;
-      d[j].visible = on ? 1 : 0;
-      d[j].shadedColour = on ? static_cast<uint16_t>(os[j]) : d[j].shadedColour;
-    }
+    StoreVisibility(d, 8, mask, os);
   }
   return k;
 }
@@ -213,17 +217,12 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
   unsigned k = g_wide ? Project3DWide(data, count, viewProj) : 0;
   for (; k + 4 <= count; k += 4) {
     Particle3DData* const d = data + k;
-    // Four positions (x, y, z, w each), turned into x, y, z and w of the four.
-    __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[0].position));
-    __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[1].position));
-    __m128i p2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[2].position));
-    __m128i p3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[3].position));
-    const __m128i t0 = _mm_unpacklo_epi32(p0, p1), t1 = _mm_unpackhi_epi32(p0, p1);
-    const __m128i t2 = _mm_unpacklo_epi32(p2, p3), t3 = _mm_unpackhi_epi32(p2, p3);
-    const __m256i x = _mm256_cvtepi32_epi64(_mm_unpacklo_epi64(t0, t2));
-    const __m256i y = _mm256_cvtepi32_epi64(_mm_unpackhi_epi64(t0, t2));
-    const __m256i z = _mm256_cvtepi32_epi64(_mm_unpacklo_epi64(t1, t3));
-    const __m256i w = _mm256_cvtepi32_epi64(_mm_unpackhi_epi64(t1, t3));
+    __m128i px, py, pz, pw;
+    Transpose4(d, &px, &py, &pz, &pw);
+    const __m256i x = _mm256_cvtepi32_epi64(px);
+    const __m256i y = _mm256_cvtepi32_epi64(py);
+    const __m256i z = _mm256_cvtepi32_epi64(pz);
+    const __m256i w = _mm256_cvtepi32_epi64(pw);
 
     const __m128i cx = Row(m + 0, x, y, z, w);
     const __m128i cy = Row(m + 4, x, y, z, w);
@@ -254,22 +253,11 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
     const __m128i shaded =
         _mm_or_si128(_mm_or_si128(_mm_slli_epi32(red, 11), _mm_slli_epi32(green, 6)), blue);
 
-    // Back to one clip vector per particle, stored whole.
-    const __m128i u0 = _mm_unpacklo_epi32(qx, qy), u1 = _mm_unpackhi_epi32(qx, qy);
-    const __m128i u2 = _mm_unpacklo_epi32(cz, cw), u3 = _mm_unpackhi_epi32(cz, cw);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[0].clip), _mm_unpacklo_epi64(u0, u2));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[1].clip), _mm_unpackhi_epi64(u0, u2));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[2].clip), _mm_unpacklo_epi64(u1, u3));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(u1, u3));
-    // A particle off screen keeps its shaded colour.
+    StoreClips(d, qx, qy, cz, cw);
     const int mask = _mm_movemask_ps(_mm_castsi128_ps(visible));
     alignas(16) int32_t os[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(os), shaded);
-    for (int j = 0; j < 4; ++j) {
-      const bool on = ((mask >> j) & 1) != 0;
-      d[j].visible = on ? 1 : 0;
-      d[j].shadedColour = on ? static_cast<uint16_t>(os[j]) : d[j].shadedColour;
-    }
+    StoreVisibility(d, 4, mask, os);
   }
   return k;
 }
