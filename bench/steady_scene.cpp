@@ -66,17 +66,13 @@ std::vector<Stamp> SteadyScene::VisibleStamps() const {
   }
   const particles::Pool3D& p3 = *particles::g_3DPool;
   if ((demo.displayMode & 2) != 0) {
-    using particles::fixed;
-    constexpr fixed kOne = fixed::from_raw(65536);           // 1.0
-    constexpr fixed kHalfWidth = fixed::from_raw(10354688);  // 158.0
-    constexpr fixed kHalfHeight = fixed::from_raw(7733248);  // 118.0
     for (uint32_t i = 0; i < p3.visibleCount; ++i) {
       const particles::Emiter3D& e = *p3.visibleEmiters[i];
       for (uint32_t k = 0; k < e.count; ++k) {
         const particles::Particle3DData& d = e.data[k];
         if (d.visible == 0) continue;
-        stamps.push_back({((d.clip.x + kOne) * kHalfWidth + kOne).to_int(),
-                          ((d.clip.y + kOne) * kHalfHeight + kOne).to_int(), d.shadedColour});
+        const reference::ScreenPoint p = reference::StampCentre(d);
+        stamps.push_back({p.x, p.y, d.shadedColour});
       }
     }
   }

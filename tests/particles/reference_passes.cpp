@@ -173,27 +173,14 @@ void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned 
   }
 }
 
-namespace {
-
-void Stamp(PixelBuffer buffer, int px, int py, uint16_t c) {
-  // Each RGB565 channel halved (quartered), its low bits dropped, in one shift: the
-  // mask clears the bits that slid in from the channel above.
-  const auto half = static_cast<uint16_t>((c >> 1) & 0x7BEF);
-  const auto quarter = static_cast<uint16_t>((c >> 2) & 0x39E7);
-  const int stride = buffer.pitch / 2;  // pixels from one row to the next
-  uint16_t* const o = buffer.pixels + py * stride + px;
-  o[0] = c;
-  o[1] = half;
-  o[-1] = half;
-  o[stride] = half;
-  o[-stride] = half;
-  o[-stride - 1] = quarter;
-  o[-stride + 1] = quarter;
-  o[stride - 1] = quarter;
-  o[stride + 1] = quarter;
+ScreenPoint StampCentre(const ::particles::Particle3DData& d) {
+  using ::particles::fixed;
+  constexpr fixed kOne = fixed::from_raw(65536);            // 1.0
+  constexpr fixed kHalfWidth = fixed::from_raw(10354688);   // 158.0
+  constexpr fixed kHalfHeight = fixed::from_raw(7733248);   // 118.0
+  return {((d.clip.x + kOne) * kHalfWidth + kOne).to_int(),
+          ((d.clip.y + kOne) * kHalfHeight + kOne).to_int()};
 }
-
-}  // namespace
 
 void Plot2DParticles(const ::particles::Pool2D& pool, PixelBuffer buffer) {
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
@@ -201,25 +188,20 @@ void Plot2DParticles(const ::particles::Pool2D& pool, PixelBuffer buffer) {
     const ::particles::ParticleData* const data = emiter->data;
     const uint32_t count = emiter->count;
     for (uint32_t k = 0; k < count; ++k) {
-      if (data[k].visible != 0) Stamp(buffer, data[k].screenX, data[k].screenY, data[k].colour);
+      if (data[k].visible != 0) PlotStamp(buffer, data[k].screenX, data[k].screenY, data[k].colour);
     }
   }
 }
 
 void Plot3DParticles(const ::particles::Pool3D& pool, PixelBuffer buffer) {
-  using ::particles::fixed;
-  constexpr fixed kOne = fixed::from_raw(65536);            // 1.0
-  constexpr fixed kHalfWidth = fixed::from_raw(10354688);   // 158.0
-  constexpr fixed kHalfHeight = fixed::from_raw(7733248);   // 118.0
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
     const ::particles::Emiter3D* emiter = pool.visibleEmiters[i];
     const ::particles::Particle3DData* const data = emiter->data;
     const uint32_t count = emiter->count;
     for (uint32_t k = 0; k < count; ++k) {
       if (data[k].visible == 0) continue;
-      const int px = ((data[k].clip.x + kOne) * kHalfWidth + kOne).to_int();
-      const int py = ((data[k].clip.y + kOne) * kHalfHeight + kOne).to_int();
-      Stamp(buffer, px, py, data[k].shadedColour);
+      const ScreenPoint p = StampCentre(data[k]);
+      PlotStamp(buffer, p.x, p.y, data[k].shadedColour);
     }
   }
 }

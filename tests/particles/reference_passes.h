@@ -21,8 +21,15 @@ void Update2DEmiters(particles::Pool2D& pool, const particles::Camera2D& camera,
                      unsigned dt);
 void Update3DEmiters(particles::Pool3D& pool, const vmath::mat4<particles::fixed>& viewProj,
                      unsigned now, unsigned frameMs);
+// Both plots stamp with the demo's PlotStamp, which works its row offset out per call.
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer);
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer);
+
+// Where the 3D plot centres a visible particle's stamp, in 16.16 arithmetic.
+struct ScreenPoint {
+  int x, y;
+};
+ScreenPoint StampCentre(const particles::Particle3DData& d);
 
 // One version of the four routines the optimisation touches.
 struct FramePasses {
