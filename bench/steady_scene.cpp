@@ -1,33 +1,15 @@
 #include "bench/steady_scene.h"
 
-#include <SDL_events.h>
+#include <SDL_keysym.h>
+
+#include <vector>
 
 #include "particles/pools.h"
 #include "particles/random.h"
 #include "platform/log.h"
+#include "tools/scripted_events.h"
 
 namespace bench {
-namespace {
-
-// Delivers `count` Space key-downs, then nothing: the capture tool's --press F:space.
-class SpacePresses final : public EventSource {
- public:
-  explicit SpacePresses(int count) : left_(count) {}
-  bool Poll(SDL_Event* event) override {
-    if (left_ <= 0) return false;
-    --left_;
-    *event = SDL_Event{};
-    event->type = SDL_KEYDOWN;
-    event->key.state = SDL_PRESSED;
-    event->key.keysym.sym = SDLK_SPACE;
-    return true;
-  }
-
- private:
-  int left_;
-};
-
-}  // namespace
 
 SteadyScene::SteadyScene(int mode, int warmupFrames) {
   LogSystemStart("/dev/null");  // the log's writes stay in the frame, as on the console
@@ -36,7 +18,10 @@ SteadyScene::SteadyScene(int mode, int warmupFrames) {
   particles::CreatePools();
   BuildScenes(demo);
   StartClock(demo, ticks_);
-  SpacePresses toMode(mode - 1);
+  // particles-capture's --press 1:space, once per mode step.
+  const Press space{1, Press::Key, SDLK_SPACE};
+  ScriptedEvents toMode(std::vector<Press>(static_cast<size_t>(mode - 1), space));
+  toMode.BeginFrame(1);
   ::RunFrame(demo, NextTicks(), toMode, screen);
   for (int k = 1; k < warmupFrames; ++k) RunFrame();
 }
@@ -47,10 +32,7 @@ SteadyScene::~SteadyScene() {
   LogSystemEnd();
 }
 
-void SteadyScene::RunFrame() {
-  SpacePresses none(0);
-  ::RunFrame(demo, NextTicks(), none, screen);
-}
+void SteadyScene::RunFrame() { ::RunFrame(demo, NextTicks(), noPresses_, screen); }
 
 std::vector<Stamp> SteadyScene::VisibleStamps() const {
   std::vector<Stamp> stamps;

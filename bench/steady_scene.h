@@ -8,6 +8,7 @@
 #include "app/demo.h"
 #include "platform/memory_screen.h"
 #include "tests/particles/reference_passes.h"
+#include "tools/scripted_events.h"
 
 namespace bench {
 
@@ -43,6 +44,7 @@ class SteadyScene {
 
  private:
   uint32_t ticks_ = 0;
+  ScriptedEvents noPresses_{{}};  // the frames after the first
 };
 
 }  // namespace bench
