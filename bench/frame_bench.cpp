@@ -24,8 +24,8 @@ using Clock = std::chrono::steady_clock;
 using particles::fixed;
 constexpr int kWarmup = 300;  // frames before timing: every emitter full and cycling
 
-const reference::FramePasses& Passes(int64_t straightforward) {
-  return straightforward != 0 ? reference::kStraightforward : reference::kOptimised;
+const FramePasses& Passes(int64_t straightforward) {
+  return straightforward != 0 ? reference::kStraightforward : kDemoPasses;
 }
 const char* PassesName(int64_t straightforward) {
   return straightforward != 0 ? "straightforward" : "optimised";
@@ -39,7 +39,7 @@ void BM_Frame(benchmark::State& state) {
     if (state.range(1) == 0) {
       scene.RunFrame();
     } else {
-      scene.RunFrameWith(reference::kStraightforward, [](reference::Phase) {});
+      scene.RunFrameWith(reference::kStraightforward, [](FramePhase) {});
     }
     benchmark::DoNotOptimize(scene.screen.At(160, 120));
   }
@@ -50,23 +50,23 @@ BENCHMARK(BM_Frame)->ArgsProduct({{1, 2, 3}, {0, 1}})->Unit(benchmark::kMicrosec
 // One phase of real mode-3 frames: every iteration runs a whole frame and the clock
 // is read only around the phase asked for.
 void BM_Phase(benchmark::State& state) {
-  const auto phase = static_cast<reference::Phase>(state.range(0));
-  const reference::FramePasses& passes = Passes(state.range(1));
+  const auto phase = static_cast<FramePhase>(state.range(0));
+  const FramePasses& passes = Passes(state.range(1));
   bench::SteadyScene scene(3, kWarmup);
   for (auto _ : state) {
     Clock::time_point begin{}, end{};
-    scene.RunFrameWith(passes, [&](reference::Phase p) {
+    scene.RunFrameWith(passes, [&](FramePhase p) {
       if (p == phase) begin = Clock::now();
       if (p == phase + 1) end = Clock::now();
     });
-    if (phase + 1 == reference::kPhaseCount) end = Clock::now();
+    if (phase + 1 == kPhaseCount) end = Clock::now();
     state.SetIterationTime(std::chrono::duration<double>(end - begin).count());
   }
-  state.SetLabel(std::string(reference::kPhaseNames[phase]) + ", " + PassesName(state.range(1)));
+  state.SetLabel(std::string(kPhaseNames[phase]) + ", " + PassesName(state.range(1)));
 }
 BENCHMARK(BM_Phase)
-    ->ArgsProduct({{reference::kViews, reference::kUpdate2D, reference::kUpdate3D, reference::kClear,
-                    reference::kPlot2D, reference::kPlot3D},
+    ->ArgsProduct({{kViews, kUpdate2D, kUpdate3D, kClear,
+                    kPlot2D, kPlot3D},
                    {0, 1}})
     ->UseManualTime()
     ->Iterations(3000)  // whole frames each; a short phase would otherwise need millions
@@ -187,9 +187,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const std::string m = std::to_string(mode);
       row("frame, mode " + m, "BM_Frame/" + m + "/0", "BM_Frame/" + m + "/1");
     }
-    for (int p = reference::kViews; p < reference::kPresent; ++p) {
+    for (int p = kViews; p < kPresent; ++p) {
       const std::string base = "BM_Phase/" + std::to_string(p) + "/";
-      row(std::string("  ") + reference::kPhaseNames[p], base + "0/iterations:3000/manual_time",
+      row(std::string("  ") + kPhaseNames[p], base + "0/iterations:3000/manual_time",
           base + "1/iterations:3000/manual_time");
     }
     const double floor = Get("BM_Floor");

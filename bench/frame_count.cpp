@@ -64,12 +64,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  const reference::FramePasses& passes =
-      straightforward ? reference::kStraightforward : reference::kOptimised;
+  const FramePasses& passes = straightforward ? reference::kStraightforward : kDemoPasses;
   bench::SteadyScene scene(mode, warmup);
   size_t stamps = 0;
   for (int k = 0; k < frames; ++k) {
-    scene.RunFrameWith(passes, [](reference::Phase phase) { Mark(phase); });
+    scene.RunFrameWith(passes, [](FramePhase phase) { Mark(phase); });
     Mark(kUncounted);
     stamps += scene.VisibleStamps().size();
   }

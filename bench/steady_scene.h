@@ -7,7 +7,7 @@
 
 #include "app/demo.h"
 #include "platform/memory_screen.h"
-#include "tests/particles/reference_passes.h"
+#include "bench/reference_passes.h"
 #include "tools/scripted_events.h"
 
 namespace bench {
@@ -32,8 +32,8 @@ class SteadyScene {
   void RunFrame();  // the demo's own frame step
   // The frame step built from the given passes; mark(phase) before each phase.
   template <class Mark>
-  void RunFrameWith(const reference::FramePasses& passes, Mark&& mark) {
-    reference::RunFrameWith(passes, demo, NextTicks(), screen, mark);
+  void RunFrameWith(const FramePasses& passes, Mark&& mark) {
+    ::RunFrameWith(passes, demo, NextTicks(), noPresses_, screen, mark);
   }
   // The stamps the last frame drew, in drawing order (2D, then 3D far to near).
   std::vector<Stamp> VisibleStamps() const;

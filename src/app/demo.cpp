@@ -2,11 +2,7 @@
 
 #include <SDL_events.h>
 
-#include "app/render.h"
-#include "particles/pass2d.h"
-#include "particles/pass3d.h"
 #include "particles/pools.h"
-#include "platform/fps.h"
 #include "platform/log.h"
 
 namespace {
@@ -73,27 +69,5 @@ void ReleaseScenes(Demo& demo) {
 }
 
 void RunFrame(Demo& demo, uint32_t ticks, EventSource& events, Screen& screen) {
-  // Clock: unsigned difference, right across the tick counter's wrap.
-  const uint32_t now = ticks;
-  const uint32_t dt = now - demo.lastTicks;
-  demo.lastTicks = now;
-
-  SDL_Event event;  // drain the queue; a quit only sets the flag
-  while (events.Poll(&event)) HandleEvent(demo, event);
-
-  UpdateViews(demo.views, now, dt);  // pan, zoom, camera: in every mode
-
-  const bool show2D = (demo.displayMode & 1) != 0;
-  const bool show3D = (demo.displayMode & 2) != 0;
-  if (show2D) particles::Update2DEmiters(*particles::g_2DPool, demo.views.camera, now, dt);
-  if (show3D) particles::Update3DEmiters(*particles::g_3DPool, demo.views.camera3D.viewProj, now, dt);
-
-  ClearScreen(screen, demo.color);   // background of this frame
-  const PixelBuffer pixels = screen.Lock();
-  if (show2D) Plot2DParticles(*particles::g_2DPool, pixels);
-  if (show3D) Plot3DParticles(*particles::g_3DPool, pixels);  // over the 2D stamps
-  screen.Unlock();
-  screen.Flip();                     // show the frame
-
-  UpdateFPS(dt);                     // caption and log about once a second
+  RunFrameWith(kDemoPasses, demo, ticks, events, screen, [](FramePhase) {});
 }

@@ -3,7 +3,7 @@
 // quotient off by one, a hoisted value that should have changed within the frame, a
 // visible flag, shade or listing order that drifts. Every frame's picture and pass
 // output is fingerprinted under both versions and the sequences must be equal.
-#include "tests/particles/reference_passes.h"
+#include "bench/reference_passes.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +86,7 @@ std::vector<uint64_t> RunDemo(bool useReference) {
     if (!useReference) {
       RunFrame(demo, Ticks(k), events, screen);
     } else {
-      reference::RunFrameWith(reference::kStraightforward, demo, Ticks(k), screen);
+      RunFrameWith(reference::kStraightforward, demo, Ticks(k), events, screen, [](FramePhase) {});
     }
     prints.push_back(PassOutput(*particles::g_2DPool, *particles::g_3DPool, screen));
   }

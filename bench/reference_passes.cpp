@@ -1,6 +1,6 @@
 // reference_passes.cpp: the first, straightforward passes and plots, one division
 // per quotient, kept unchanged as the reference the optimised ones must equal.
-#include "tests/particles/reference_passes.h"
+#include "bench/reference_passes.h"
 
 #include <cstdint>
 
