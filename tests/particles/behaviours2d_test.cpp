@@ -8,12 +8,12 @@
 #include <tuple>
 #include <vector>
 
-#include "test_support.h"
+#include "support/support.h"
 
 namespace {
 
 using namespace particles;
-using test_support::ScriptedRand;
+using support::ScriptedRand;
 
 // One emitter with a single particle bound to entry 1 (velocity (7, 7) to start).
 struct One {

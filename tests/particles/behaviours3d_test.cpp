@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
+#include <vector>
 
-#include "particles/random.h"
+#include "support/support.h"
 
 namespace {
 
@@ -22,11 +24,6 @@ vec4 V(Raw4 r) {
 }
 constexpr int Bits(int b0, int b1, int b2) { return b0 | (b1 << 5) | (b2 << 10); }
 
-// Rand() hands out the scripted draws in order (0 once they run out).
-int g_draws[4];
-int g_next = 0;
-int Scripted() { return g_next < 4 ? g_draws[g_next++] : 0; }
-
 // A three-particle emitter at (1.0, 2.0, 3.0, 1.0), laid out as a pool lays it out.
 class Behaviours3D : public ::testing::Test {
  protected:
@@ -36,16 +33,16 @@ class Behaviours3D : public ::testing::Test {
     emiter_.particles = particles_;
     emiter_.data = data_;
     emiter_.position = V({kOne, 2 * kOne, 3 * kOne, kOne});
-    particles::SetRandSource(&Scripted);
   }
-  void TearDown() override {
-    particles::SetRandSource(nullptr);
-    delete[] emiter_.velocities;
-  }
+  void TearDown() override { delete[] emiter_.velocities; }
+  // Rand() hands out these draws in order (0 once they run out).
   void Script(int a, int b = 0) {
-    g_draws[0] = a, g_draws[1] = b, g_draws[2] = g_draws[3] = 0;
-    g_next = 0;
+    draws_.reset();
+    draws_.emplace(std::vector<int>{a, b});
   }
+  static size_t Drawn() { return support::ScriptedRand::Drawn(); }
+
+  std::optional<support::ScriptedRand> draws_;
 
   particles::Emiter3D emiter_{};
   particles::Particle3D particles_[3];
@@ -84,7 +81,7 @@ TEST_F(Behaviours3D, FountainBirthFieldsThenOneStepThenDeath) {
   particles::Fontaine3DParticles(&emiter_, &p, 1109, fixed::from_raw(1310));
   EXPECT_EQ(p.deathTime, 0u);
   EXPECT_EQ(R(data_[0].position), (Raw4{16 * 392, -392, 27512, kOne}));
-  EXPECT_EQ(g_next, 2);
+  EXPECT_EQ(Drawn(), 2u);
 
   Script(0, Bits(31, 31, 7));  // b0 = b1 = 31, q = 7: (16, 16, 24), green (2 x 7) | 7
   particles::Fontaine3DParticles(&emiter_, &particles_[1], 0, fixed::from_raw(0));
@@ -137,7 +134,7 @@ TEST_F(Behaviours3D, CometHeadTurnsItsDirectionAndLetsWDrift) {
   particles::Comete3DEmiters(&emiter_, 0, fixed::from_raw(1310));
   EXPECT_EQ(R(emiter_.position), (Raw4{kOne + 3930, 2 * kOne, 3 * kOne, kOne + 3930}));
   EXPECT_EQ(R(emiter_.velocities[0]), (Raw4{138765, 8319, 0, 46340}));
-  EXPECT_EQ(g_next, 1);
+  EXPECT_EQ(Drawn(), 1u);
 }
 
 }  // namespace

@@ -1,49 +1,37 @@
-// Catches a log that appends instead of truncating, buffers a line past the call
-// that wrote it, or adds anything to a line.
+// Catches a log that appends instead of truncating, buffers a line past the call that
+// wrote it, adds anything to a line, writes after its end, or fails loudly.
 #include "platform/log.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "test_support/temp_dir.h"
+#include "support/support.h"
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TEST(Log, TruncatesOnOpenAndWritesOneFlushedLinePerCall) {
-  TempDir dir;
-  const std::string path = dir.path() + "/ParticlesLog.txt";
-  {
-    std::ofstream old(path);
-    old << "left from an earlier run\n";
-  }
+TEST(Log, TruncatesOnOpenWritesOneFlushedLinePerCallAndNothingAfterItsEnd) {
+  support::TempDir dir;
+  const std::string path = dir / "ParticlesLog.txt";
+  std::ofstream(path) << "left from an earlier run\n";
   LogSystemStart(path.c_str());
-  EXPECT_EQ(ReadAll(path), "");
+  EXPECT_EQ(support::ReadFile(path), "");
   LogSystemOut("Quitting...");
   // Read by a separate reader right after the call: the line is already in the file.
-  EXPECT_EQ(ReadAll(path), "Quitting...\n");
+  EXPECT_EQ(support::ReadFile(path), "Quitting...\n");
   LogSystemOut("PARTICLE : 35 FPS");
   LogSystemOut("");
-  EXPECT_EQ(ReadAll(path), "Quitting...\nPARTICLE : 35 FPS\n\n");
   LogSystemEnd();
+  LogSystemOut("after the end");
+  EXPECT_EQ(support::ReadFile(path), "Quitting...\nPARTICLE : 35 FPS\n\n");
 }
 
 TEST(LogDeathTest, ExitsWithStatus2AndNoMessageWhenTheFileCannotBeCreated) {
-  TempDir dir;
-  const std::string blocker = dir.path() + "/file";
-  std::ofstream(blocker) << "x";
+  support::TempDir dir;
+  std::ofstream(dir / "file") << "x";
   // Not even root can create a file below a regular file.
-  const std::string path = blocker + "/ParticlesLog.txt";
-  EXPECT_EXIT(LogSystemStart(path.c_str()), ::testing::ExitedWithCode(2), "^$");
+  EXPECT_EXIT(LogSystemStart((dir / "file/ParticlesLog.txt").c_str()), ::testing::ExitedWithCode(2), "^$");
 }
 
 }  // namespace

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "test_support/run_process.h"
-#include "test_support/temp_dir.h"
-#include "tests/tools/expected_log.h"
+#include "support/process.h"
+#include "support/support.h"
+#include "support/expected_log.h"
 
 namespace {
 
 constexpr size_t kFrameBytes = 320 * 240 * 2;
 
-ProcessResult Capture(const TempDir& dir, std::vector<std::string> args) {
+ProcessResult Capture(const support::TempDir& dir, std::vector<std::string> args) {
   ProcessRequest request;
   request.path = PARTICLES_CAPTURE;
   request.args = std::move(args);
@@ -25,10 +25,10 @@ ProcessResult Capture(const TempDir& dir, std::vector<std::string> args) {
   return RunProcess(request);
 }
 
-std::vector<std::string> Log(const TempDir& dir) { return ReadLines(dir.path() + "/ParticlesLog.txt"); }
+std::vector<std::string> Log(const support::TempDir& dir) { return support::ReadLines(dir.path() + "/ParticlesLog.txt"); }
 
 TEST(CaptureRun, AThreeFrameRunWritesTheDemosLog) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r = Capture(dir, {"--frames", "3"});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.out, "");
@@ -36,7 +36,7 @@ TEST(CaptureRun, AThreeFrameRunWritesTheDemosLog) {
 }
 
 TEST(CaptureRun, AQuitKeyEndsTheRunAfterItsFrame) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r =
       Capture(dir, {"--frames", "10", "--press", "4:ctrl-c", "--press", "4:start", "--stream"});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
@@ -49,12 +49,12 @@ TEST(CaptureRun, AQuitKeyEndsTheRunAfterItsFrame) {
 
 TEST(CaptureRun, PressesReachTheirFrame) {
   // rctrl-c in frame 2 of 5 ends the run after two frames; plain c in frame 1 does nothing.
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r =
       Capture(dir, {"--frames=5", "--press=1:c", "--press=2:rctrl-c", "--stream"});
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.out.size(), 2 * kFrameBytes);
-  TempDir dir2;
+  support::TempDir dir2;
   const ProcessResult late = Capture(dir2, {"--frames=5", "--press=5:quit", "--stream"});
   EXPECT_EQ(late.out.size(), 5 * kFrameBytes);
   const std::vector<std::string> log = Log(dir2);
@@ -63,7 +63,7 @@ TEST(CaptureRun, PressesReachTheirFrame) {
 }
 
 TEST(CaptureRun, OneSecondOfFramesLogsTheRate) {
-  TempDir dir;
+  support::TempDir dir;
   // 63 frames of 16 ms: the 63rd reaches 1008 ms and completes the first window.
   const ProcessResult r = Capture(dir, {"--frames", "63"});
   EXPECT_EQ(r.exitStatus, 0);
@@ -73,11 +73,11 @@ TEST(CaptureRun, OneSecondOfFramesLogsTheRate) {
 }
 
 TEST(CaptureRun, RawPngAndStreamHoldTheSameLastFrame) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r = Capture(dir, {"--frames", "300", "--raw", "last.raw", "--png",
                                         "last.png", "--stream"});
   ASSERT_EQ(r.exitStatus, 0) << r.err;
-  const std::string raw = ReadFile(dir.path() + "/last.raw");
+  const std::string raw = support::ReadFile(dir.path() + "/last.raw");
   ASSERT_EQ(raw.size(), kFrameBytes);
   ASSERT_EQ(r.out.size(), 300 * kFrameBytes);
   EXPECT_EQ(r.out.substr(299 * kFrameBytes), raw);
@@ -106,21 +106,21 @@ TEST(CaptureRun, BadArgumentsExit64WithOneLineAndLeaveTheLogAlone) {
       {"--press", "1:esc"}, {"--nope"}, {"--frames"}, {"--frames", "2", "--press", "3:space"},
   };
   for (const auto& args : bad) {
-    TempDir dir;
+    support::TempDir dir;
     std::ofstream(dir.path() + "/ParticlesLog.txt") << "earlier run\n";
     const ProcessResult r = Capture(dir, args);
     EXPECT_EQ(r.exitStatus, 64) << args[0];
     ASSERT_FALSE(r.err.empty());
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
-    EXPECT_EQ(ReadFile(dir.path() + "/ParticlesLog.txt"), "earlier run\n") << args[0];
-    TempDir empty;
+    EXPECT_EQ(support::ReadFile(dir.path() + "/ParticlesLog.txt"), "earlier run\n") << args[0];
+    support::TempDir empty;
     Capture(empty, args);
     EXPECT_FALSE(FileExists(empty.path() + "/ParticlesLog.txt")) << args[0];
   }
 }
 
 TEST(CaptureRun, AnUnwritableOutputExits74AndTheLogIsStillComplete) {
-  TempDir dir;
+  support::TempDir dir;
   std::ofstream(dir.path() + "/plain") << "x";
   const ProcessResult r = Capture(dir, {"--frames", "2", "--png", "plain/frame.png"});
   EXPECT_EQ(r.exitStatus, 74);
@@ -132,7 +132,7 @@ TEST(CaptureRun, AnUnwritableOutputExits74AndTheLogIsStillComplete) {
 }
 
 TEST(CaptureRun, HelpPrintsTheUsageAndRunsNothing) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r = Capture(dir, {"--help"});
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_NE(r.out.find("--press F:KEY"), std::string::npos);

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "test_support/run_process.h"
-#include "test_support/temp_dir.h"
-#include "tests/tools/expected_log.h"
+#include "support/process.h"
+#include "support/support.h"
+#include "support/expected_log.h"
 
 namespace {
 
-ProcessResult Demo(const TempDir& dir, std::vector<std::pair<std::string, std::string>> env,
+ProcessResult Demo(const support::TempDir& dir, std::vector<std::pair<std::string, std::string>> env,
                    int interruptAfterMs) {
   ProcessRequest request;
   request.path = PARTICLES_DEMO;
@@ -27,7 +27,7 @@ ProcessResult Demo(const TempDir& dir, std::vector<std::pair<std::string, std::s
   return RunProcess(request);
 }
 
-std::vector<std::string> Log(const TempDir& dir) { return ReadLines(dir.path() + "/ParticlesLog.txt"); }
+std::vector<std::string> Log(const support::TempDir& dir) { return support::ReadLines(dir.path() + "/ParticlesLog.txt"); }
 
 // Standard error minus what the console's shell commands print on a desktop.
 std::string DemoMessages(const std::string& err) {
@@ -56,7 +56,7 @@ void ExpectNormalLog(const std::vector<std::string>& log, const std::string& qui
 }
 
 TEST(DemoRun, SigintEndsItLikeAWindowClose) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r = Demo(dir, {}, 1500);
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.exitStatus, 0) << r.err;
@@ -65,7 +65,7 @@ TEST(DemoRun, SigintEndsItLikeAWindowClose) {
 }
 
 TEST(DemoRun, ALogThatCannotBeCreatedEndsItWithStatus2AndNoOutput) {
-  TempDir dir;
+  support::TempDir dir;
   mkdir((dir.path() + "/ParticlesLog.txt").c_str(), 0755);  // not even root can open it for writing
   const ProcessResult r = Demo(dir, {}, -1);
   EXPECT_EQ(r.exitStatus, 2);
@@ -74,7 +74,7 @@ TEST(DemoRun, ALogThatCannotBeCreatedEndsItWithStatus2AndNoOutput) {
 }
 
 TEST(DemoRun, SdlThatCannotStartEndsItWithStatus1BeforeTheExitHandler) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r = Demo(dir, {{"SDL_VIDEODRIVER", "no-such-driver"}}, -1);
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err.rfind("Couldn't initialize SDL: ", 0), 0u) << r.err;
@@ -83,7 +83,7 @@ TEST(DemoRun, SdlThatCannotStartEndsItWithStatus1BeforeTheExitHandler) {
 }
 
 TEST(DemoRun, AVideoModeThatCannotBeSetEndsItWithStatus2ThroughTheExitHandler) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r = Demo(dir, {{"LD_PRELOAD", SDL_FAULTS_PRELOAD}, {"PARTICLES_FAULT", "video"}}, -1);
   EXPECT_EQ(r.exitStatus, 2);
   EXPECT_EQ(DemoMessages(r.err),
@@ -103,7 +103,7 @@ TEST(DemoRun, AVideoModeThatCannotBeSetEndsItWithStatus2ThroughTheExitHandler) {
 }
 
 TEST(DemoRun, AJoystickThatCannotBeOpenedIsReportedAndTheDemoGoesOn) {
-  TempDir dir;
+  support::TempDir dir;
   const ProcessResult r =
       Demo(dir, {{"LD_PRELOAD", SDL_FAULTS_PRELOAD}, {"PARTICLES_FAULT", "joystick"}}, 1500);
   EXPECT_EQ(r.exitStatus, 0);

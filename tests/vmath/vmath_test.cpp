@@ -7,8 +7,7 @@
 
 #include <cstdint>
 
-#include "fixedpoint/fixed_point.h"
-#include "vmath/print.h"
+#include "support/print.h"
 
 namespace {
 
@@ -26,13 +25,6 @@ mat4 Mat4FromRaw(const int32_t (&raw)[16]) {
   mat4 m{};
   for (int i = 0; i < 16; ++i) m.m[i] = Raw(raw[i]);
   return m;
-}
-
-TEST(Layout, VectorsAndMatricesAreExactlyTheirElements) {
-  static_assert(sizeof(vec3) == 3 * sizeof(int32_t) && sizeof(vec4) == 4 * sizeof(int32_t));
-  static_assert(sizeof(mat3) == 9 * sizeof(int32_t) && sizeof(mat4) == 16 * sizeof(int32_t));
-  static_assert(std::is_trivially_copyable_v<vec4> && std::is_standard_layout_v<vec4>);
-  static_assert(std::is_aggregate_v<vec4> && std::is_aggregate_v<mat4>);
 }
 
 TEST(Accumulation, SumsFullProductsAndShiftsOnce) {

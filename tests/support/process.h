@@ -1,4 +1,4 @@
-// run_process.h: runs a built executable as a user would, in a chosen working
+// process.h: runs a built executable as a user would, in a chosen working
 // directory with extra environment, optionally interrupting it, and collects the result.
 #pragma once
 
@@ -24,6 +24,4 @@ struct ProcessRequest {
 
 ProcessResult RunProcess(const ProcessRequest& request);
 
-std::string ReadFile(const std::string& path);
-std::vector<std::string> ReadLines(const std::string& path);
 bool FileExists(const std::string& path);

@@ -1,4 +1,6 @@
-#include "test_support/run_process.h"
+#include "support/process.h"
+
+#include "support/support.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,8 +10,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -20,20 +20,6 @@ long long NowMs() {
 }
 
 }  // namespace
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
 
 bool FileExists(const std::string& path) {
   struct stat st{};
@@ -79,8 +65,8 @@ ProcessResult RunProcess(const ProcessRequest& request) {
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   close(outFd);
   close(errFd);
-  result.out = ReadFile(outTemplate);
-  result.err = ReadFile(errTemplate);
+  result.out = support::ReadFile(outTemplate);
+  result.err = support::ReadFile(errTemplate);
   unlink(outTemplate);
   unlink(errTemplate);
   return result;

@@ -1,0 +1,241 @@
+// A regression check, not a proof: the demo's own frame step over a few scripted runs
+// (mode cycling, long stalls, the clock across its 2^32 wrap, a slow frame rate, a
+// long run), every frame fingerprinted (its picture, and every 16th frame all the
+// particles' state) and the whole log, compared with golden_runs.txt, which this test
+// wrote. It names the first frame that differs. The same runs with the straightforward
+// passes, and on x86-64 with the scalar projections, must give the same fingerprints
+// frame by frame, and no frame of any run may allocate or free memory.
+//
+// After a deliberate change of output, regenerate the file and review its diff:
+//   PARTICLES_GOLDEN_WRITE=1 build/release/tests/app_test --gtest_filter='GoldenRun.*'
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/demo.h"
+#include "bench/reference_passes.h"
+#include "particles/pools.h"
+#include "particles/project_x86.h"
+#include "platform/memory_screen.h"
+#include "support/support.h"
+#include "tools/capture_options.h"
+#include "tools/scripted_events.h"
+
+// Every global operator new and delete is counted, and outside AddressSanitizer (which
+// owns the C heap there) every malloc, calloc, realloc and free as well.
+namespace {
+std::atomic<long> g_heapCalls{0};
+}  // namespace
+#if !defined(__SANITIZE_ADDRESS__)
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* __libc_calloc(std::size_t, std::size_t);
+extern "C" void* __libc_realloc(void*, std::size_t);
+extern "C" void __libc_free(void*);
+extern "C" void* malloc(std::size_t n) { return ++g_heapCalls, __libc_malloc(n); }
+extern "C" void* calloc(std::size_t n, std::size_t size) { return ++g_heapCalls, __libc_calloc(n, size); }
+extern "C" void* realloc(void* p, std::size_t n) { return ++g_heapCalls, __libc_realloc(p, n); }
+extern "C" void free(void* p) {
+  if (p != nullptr) ++g_heapCalls;
+  __libc_free(p);
+}
+#endif
+void* operator new(std::size_t size) {
+  ++g_heapCalls;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept {
+  if (p != nullptr) ++g_heapCalls;
+  std::free(p);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+struct GoldenRun {
+  const char* name;
+  std::vector<const char*> args;  // particles-capture's options: its clock and presses
+};
+const GoldenRun kRuns[] = {
+    // 2D, 3D, both, two presses in one frame (3 -> 1 -> 2), both again, quit by Start.
+    {"modes", {"--frames", "600", "--press", "100:space", "--press", "200:select", "--press", "300:space",
+               "--press", "300:space", "--press", "450:button:9", "--press", "590:start"}},
+    // A 5 s stall while the zoom falls (driving it below zero), then 1.5 s more.
+    {"stall", {"--frames", "400", "--press", "1:space", "--press", "1:space", "--stall", "200:5000",
+               "--stall", "300:1500"}},
+    // The tick counter wraps at frame 331, and a 40 s stall after it.
+    {"wrap", {"--frames", "500", "--start", "4294962000", "--press", "1:space", "--press", "1:space",
+              "--stall", "420:40000"}},
+    {"slow", {"--frames", "500", "--dt", "45", "--press", "1:space", "--press", "250:space",
+              "--press", "499:ctrl-c"}},
+    // 34 s of clock: eight view legs, the background's first brightening steps.
+    {"long", {"--frames", "2000", "--dt", "17", "--press", "1:space", "--press", "1:space"}},
+};
+
+// A running 64-bit hash of 32-bit words; each frame keeps its low 16 bits. Once two
+// runs differ their hashes stay apart, so the first differing entry is the frame.
+struct Hash {
+  uint64_t h = 0x243F6A8885A308D3u;
+  void Add(uint32_t w) {
+    h = (h ^ w) * 0x9E3779B97F4A7C15u;
+    h ^= h >> 29;
+  }
+  void Add(particles::fixed f) { Add(static_cast<uint32_t>(f.raw())); }
+  void Add(const particles::vec4& v) { Add(v.x), Add(v.y), Add(v.z), Add(v.w); }
+};
+
+void AddState(Hash& h) {
+  const particles::Pool2D& p2 = *particles::g_2DPool;
+  for (uint32_t i = 0; i < particles::Pool2D::kParticleSlots; ++i) {
+    const particles::ParticleData& d = p2.particleData[i];
+    const particles::Particle& p = p2.particles[i];
+    for (int32_t w : {d.x, d.y, int32_t{d.colour}, d.screenX, d.screenY, int32_t{d.visible}})
+      h.Add(static_cast<uint32_t>(w));
+    h.Add(p.deathTime);
+    if (p.velocity != nullptr) h.Add(static_cast<uint32_t>(p.velocity->x)), h.Add(static_cast<uint32_t>(p.velocity->y));
+  }
+  for (const particles::Emiter& e : p2.emiters) h.Add(static_cast<uint32_t>(e.x)), h.Add(static_cast<uint32_t>(e.y));
+  const particles::Pool3D& p3 = *particles::g_3DPool;
+  for (uint32_t i = 0; i < particles::Pool3D::kParticleSlots; ++i) {
+    const particles::Particle3DData& d = p3.particleData[i];
+    h.Add(d.position), h.Add(d.clip), h.Add(d.colour), h.Add(d.shadedColour), h.Add(d.visible);
+    h.Add(p3.particles[i].deathTime);
+    if (p3.particles[i].velocity != nullptr) h.Add(*p3.particles[i].velocity);
+  }
+  for (const particles::Emiter3D& e : p3.emiters) h.Add(e.position), h.Add(e.depth);
+  for (uint32_t i = 0; i < p3.visibleCount; ++i) h.Add(static_cast<uint32_t>(p3.visibleEmiters[i] - p3.emiters));
+}
+
+struct Result {
+  std::vector<uint16_t> frames;  // one fingerprint per frame run
+  uint64_t log = 0;              // the whole log, start-up to the last exit line
+  long heapCalls = 0;            // allocations and releases inside the frame loop
+};
+
+Result Play(const GoldenRun& run, const FramePasses& passes) {
+  CaptureOptions options;
+  std::string error;
+  EXPECT_TRUE(ParseCaptureOptions(static_cast<int>(run.args.size()), run.args.data(), &options, &error)) << error;
+  Result result;
+  result.frames.reserve(options.frames);
+  std::vector<uint16_t> picture(kScreenWidth * kScreenHeight);
+  MemoryScreen screen;
+  ScriptedEvents events(options.presses);
+  {
+    support::LogCapture log;
+    ResetFPS();
+    particles::ResetRandom();
+    particles::CreatePools();
+    Demo demo;
+    BuildScenes(demo);
+    StartClock(demo, options.start);
+    Hash h;
+    const long heapBefore = g_heapCalls;
+    for (uint64_t k = 1; k <= options.frames && !demo.quitGame; ++k) {
+      events.BeginFrame(k);
+      RunFrameWith(passes, demo, FrameTicks(options, k), events, screen, [](FramePhase) {});
+      screen.CopyPicture(picture.data());
+      for (size_t i = 0; i < picture.size(); i += 2) h.Add(picture[i] | uint32_t{picture[i + 1]} << 16);
+      if (k % 16 == 0) AddState(h);
+      result.frames.push_back(static_cast<uint16_t>(h.h));
+    }
+    result.heapCalls = g_heapCalls - heapBefore;
+    ReleaseScenes(demo);
+    particles::ReportAndDestroyPools();
+    EXPECT_EQ(particles::g_2DPool, nullptr) << "a destroyed pool must not stay reachable";
+    LogSystemEnd();
+    Hash lh;
+    for (const char c : support::ReadFile(log.path)) lh.Add(static_cast<uint8_t>(c));
+    result.log = lh.h;
+  }
+  return result;
+}
+
+std::map<std::string, Result> ReadGolden(const char* path) {
+  std::map<std::string, Result> golden;
+  std::ifstream in(path);
+  std::string word;
+  Result* current = nullptr;
+  while (in >> word) {
+    if (word == "#") {
+      std::getline(in, word);
+    } else if (word == "run") {
+      in >> word;
+      current = &golden[word];
+    } else if (word == "log" && current != nullptr) {
+      in >> std::hex >> current->log >> std::dec;
+    } else if (current != nullptr) {
+      current->frames.push_back(static_cast<uint16_t>(std::stoul(word, nullptr, 16)));
+    }
+  }
+  return golden;
+}
+
+void WriteGolden(const char* path, const std::map<std::string, Result>& runs) {
+  std::ofstream out(path);
+  out << "# golden_runs.txt: per-frame fingerprints of the runs in golden_run_test.cpp, written by\n"
+         "# that test from the code itself: a regression check. Regenerate only after a deliberate\n"
+         "# change of output (the command is in the test's header comment) and review the diff.\n";
+  for (const GoldenRun& run : kRuns) {
+    const Result& r = runs.at(run.name);
+    out << "run " << run.name << "\n";
+    char hex[24];
+    for (size_t k = 0; k < r.frames.size(); ++k) {
+      std::snprintf(hex, sizeof hex, "%04x", r.frames[k]);
+      out << hex << ((k % 16 == 15 || k + 1 == r.frames.size()) ? "\n" : " ");
+    }
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(r.log));
+    out << "log " << hex << "\n";
+  }
+}
+
+// The first frame where two runs differ, or 0.
+size_t FirstDifference(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
+  for (size_t k = 0; k < a.size() && k < b.size(); ++k)
+    if (a[k] != b[k]) return k + 1;
+  return a.size() == b.size() ? 0 : std::min(a.size(), b.size()) + 1;
+}
+
+TEST(GoldenRun, EveryFrameAsRecordedWithEitherPassesAndNoAllocation) {
+  const std::map<std::string, Result> golden = ReadGolden(PARTICLES_GOLDEN_FILE);
+  std::map<std::string, Result> made;
+  for (const GoldenRun& run : kRuns) {
+    const Result demo = Play(run, kDemoPasses);
+    EXPECT_EQ(demo.heapCalls, 0) << run.name << ": the heap used in the frame loop";
+    EXPECT_GT(demo.frames.size(), 300u) << run.name;
+    const size_t straight = FirstDifference(Play(run, reference::kStraightforward).frames, demo.frames);
+    EXPECT_EQ(straight, 0u) << run.name << ": the straightforward passes differ from frame " << straight << " on";
+#if defined(__x86_64__)
+    particles::AllowVectorProjection(false);
+    const Result scalar = Play(run, kDemoPasses);
+    particles::AllowVectorProjection(true);
+    const size_t plain = FirstDifference(scalar.frames, demo.frames);
+    EXPECT_EQ(plain, 0u) << run.name << ": the scalar projections differ from frame " << plain << " on";
+#endif
+    made[run.name] = demo;
+    if (std::getenv("PARTICLES_GOLDEN_WRITE") != nullptr) continue;
+    const auto it = golden.find(run.name);
+    ASSERT_NE(it, golden.end()) << run.name << " is not in " << PARTICLES_GOLDEN_FILE;
+    const size_t first = FirstDifference(demo.frames, it->second.frames);
+    EXPECT_EQ(first, 0u) << run.name << ": frame " << first << " is the first that differs from the recorded run";
+    EXPECT_EQ(demo.log, it->second.log) << run.name << ": the log differs from the recorded run";
+  }
+  if (std::getenv("PARTICLES_GOLDEN_WRITE") != nullptr) {
+    WriteGolden(PARTICLES_GOLDEN_FILE, made);
+    std::printf("wrote %s: review its diff before committing it\n", PARTICLES_GOLDEN_FILE);
+  }
+}
+
+}  // namespace
