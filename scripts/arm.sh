@@ -63,7 +63,7 @@ echo "$model"
 step "cross build in $arm"
 quietly "$arm/configure.log" cmake -S "$root" -B "$arm" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DPARTICLES_WERROR=ON -DPARTICLES_WITH_SDL=OFF \
-  -DPARTICLES_WITH_PNG=OFF -DGTest_DIR="$gtest/install/lib/cmake/GTest"
+  -DPARTICLES_WITH_PNG=OFF -DPARTICLES_PROOFS=OFF -DGTest_DIR="$gtest/install/lib/cmake/GTest"
 quietly "$arm/build.log" cmake --build "$arm" -j "$jobs"
 
 step "instruction set: ARMv4T only"

@@ -16,6 +16,8 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq >/dev/null || apt-get update
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || \
-  apt-get install -y --no-install-recommends "${missing[@]}"
+# Another install running at the same time holds the package lock: wait for it.
+wait=(-o DPkg::Lock::Timeout=600)
+apt-get "${wait[@]}" update -qq >/dev/null || apt-get "${wait[@]}" update
+apt-get "${wait[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || \
+  apt-get "${wait[@]}" install -y --no-install-recommends "${missing[@]}"
