@@ -100,7 +100,26 @@ TEST_F(Pool, ReleaseMergesOnlyWithAFreeBlockAfterIt) {
   EXPECT_EQ(pool->blockSize[300], 2700u);
 }
 
-TEST_F(Pool, TheReportFlagsAUsedFlagInsideABlock) {
+TEST_F(Pool, TheReportAndTheCheckerFindCorruptionAndOnlyCorruption) {
+  // A used block after a free one, and all fifty emitters listed, are sound.
+  Build({100, 100}, {0});
+  pool->visibleCount = 50;
+  EXPECT_EQ(particles::CheckBlockMap(*pool), "");
+  {
+    support::LogCapture log;
+    pool->LogAllocation();
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               "< Particles System LOG START >", "< Particles Allocation LOG >",
+                               "Bloc : 0, Size : 100, Used : 0", "Bloc : 100, Size : 100, Used : 1",
+                               "Bloc : 200, Size : 2800, Used : 0", "< Particles System LOG END >"}));
+  }
+  pool->blockSize[200] = 2801;  // runs one slot past the end
+  EXPECT_NE(particles::CheckBlockMap(*pool), "");
+  pool->blockSize[200] = 2800;
+  pool->visibleCount = 51;
+  EXPECT_NE(particles::CheckBlockMap(*pool), "");
+
+  pool = std::make_unique<Pool2D>();
   pool->blockUsed[5] = 1;
   EXPECT_NE(particles::CheckBlockMap(*pool), "");
   support::LogCapture log;
