@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # test.sh: installs what is missing, builds and runs the whole test suite:
 # optimised, then again under AddressSanitizer + UndefinedBehaviorSanitizer, then
-# the maths fuzz target, the 32-bit ARM build under emulation and the web page in
-# headless Chromium.
+# the maths fuzz target, the 32-bit ARM build under emulation, the demo itself built
+# for the console's CPU and run under emulation, and the web page in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -37,6 +37,9 @@ bash scripts/fuzz.sh 60
 
 stage "32-bit ARM build under qemu-arm"
 bash scripts/arm.sh
+
+stage "the demo for the console's ARM920T under qemu-arm"
+bash scripts/arm_console.sh
 
 stage "web page: WebAssembly build and headless Chromium"
 bash scripts/web.sh

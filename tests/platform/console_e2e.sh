@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# console_e2e.sh PARTICLES: the real demo on a simulated console. Inside a private
-# mount namespace, stand-ins take the console's real paths: /sbin/insmod and
+# console_e2e.sh PARTICLES [EMULATOR...]: the real demo on a simulated console. Inside a
+# private mount namespace, stand-ins take the console's real paths: /sbin/insmod and
 # /sbin/rmmod record their arguments and make or remove /dev/mmuhack, /dev/mem is a
 # sparse file that can be mapped at 0xC0000000, and /usr/gp2x/gp2xmenu records how
 # it was started. Then each piece goes missing in turn: the demo must still run and
-# quit cleanly. Exits 77 (skipped) where a private mount namespace is not permitted.
+# quit cleanly. An emulator command (qemu-arm with its options) runs a build for
+# another CPU. Exits 77 (skipped) where a private mount namespace is not permitted.
 set -u
-demo=$(readlink -f "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [[ "${2:-}" == "--inside" ]]; then
-  # In the namespace: $3 case folder, $4 the missing piece (or "none").
-  dir=$3 missing=$4
+if [[ "${1:-}" == "--inside" ]]; then
+  # In the namespace: $2 case folder, $3 the missing piece (or "none"), then the command.
+  dir=$2 missing=$3
+  shift 3
   mkdir -p "$dir"/{upper/sbin,upper/gp2x,work,dev,run,rec}
   cat >"$dir/upper/sbin/insmod" <<SCRIPT
 #!/bin/sh
@@ -38,7 +39,7 @@ SCRIPT
   mount --rbind "$dir/dev" /dev || exit 3
   [[ "$missing" == module ]] || echo "stand-in module" >"$dir/run/mmuhack.o"
   cd "$dir/run"
-  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "$demo" \
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "$@" \
     >"$dir/rec/stdout" 2>"$dir/rec/stderr" &
   pid=$!
   sleep 1.5
@@ -50,6 +51,7 @@ SCRIPT
   exit 0
 fi
 
+command=("${@:2}" "$(readlink -f "$1")")
 if ! unshare -m --propagation private true 2>/dev/null; then
   echo "SKIPPED: a private mount namespace (unshare -m) is not permitted here"
   exit 77
@@ -76,7 +78,7 @@ expected_end() {
 
 for case in none module node mem menu; do
   dir=$work/$case
-  unshare -m --propagation private bash "$here/console_e2e.sh" "$demo" --inside "$dir" "$case"
+  unshare -m --propagation private bash "$here/console_e2e.sh" --inside "$dir" "$case" "${command[@]}"
   rec=$dir/rec
   [[ "$(cat "$rec/status" 2>/dev/null)" == 0 ]] || fail "exit status $(cat "$rec/status" 2>/dev/null)"
   [[ -s "$rec/stderr" ]] && fail "unexpected output: $(head -c 300 "$rec/stderr")"

@@ -40,6 +40,9 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     dup2(devNull, STDIN_FILENO);
     if (!request.cwd.empty() && chdir(request.cwd.c_str()) != 0) _exit(126);
     for (const auto& [name, value] : request.env) setenv(name.c_str(), value.c_str(), 1);
+    // A test run from a background job inherits SIGINT ignored, and SDL then leaves it
+    // ignored: the interrupt the request sends must reach the program as a user's would.
+    signal(SIGINT, SIG_DFL);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(request.path.c_str()));
     for (const std::string& a : request.args) argv.push_back(const_cast<char*>(a.c_str()));
