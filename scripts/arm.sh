@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # arm.sh: the project on the console's 32-bit ARM, under emulation. Cross-builds it into
 # build/arm with Debian's armel compiler (ARMv4T code), runs the unit tests under qemu-arm
-# through CTest, checks that the project's objects hold ARMv4T instructions only, and runs
-# particles-capture scenarios under qemu-arm whose last picture, frame stream and log must
-# equal the native build's (build/release) byte for byte.
+# through CTest, checks that the project's objects hold ARMv4T instructions only and that
+# the instruction counter's console cost model agrees with loops counted by hand, and
+# runs particles-capture scenarios under qemu-arm whose last picture, frame stream and
+# log must equal the native build's (build/release) byte for byte.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,7 +16,7 @@ target_root=/usr/arm-linux-gnueabi
 qemu=(qemu-arm -cpu arm926 -L "$target_root")
 flags=(-march=armv4t -mtune=arm920t -marm -mfloat-abi=soft)
 
-bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
+bash scripts/deps.sh cmake make gcc g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
   g++-arm-linux-gnueabi qemu-user googletest
 
 step() { echo "--- [$SECONDS s] $*"; }
@@ -69,6 +70,9 @@ quietly "$arm/build.log" cmake --build "$arm" -j "$jobs"
 step "instruction set: ARMv4T only"
 bash scripts/check_armv4t_test.sh
 bash scripts/check_armv4t.sh "$arm/src" "$arm/tools" "$arm/tests"
+
+step "console cost model: hand-counted loops"
+bash tests/bench/count_plugin_test.sh
 
 step "unit tests under qemu-arm"
 (cd "$arm" && ctest --output-on-failure -j "$jobs")
