@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "support/support.h"
+
 namespace {
 
 using namespace particles;
@@ -64,13 +66,15 @@ TEST_F(Pass2D, ParticlesNeedAPixelOfMarginAndProjectionTruncates) {
     e->data[k].x = cases[k].x;
     e->data[k].y = cases[k].y;
   }
-  Update2DEmiters(*pool, kCentre, 0, 16);
-  for (uint32_t k = 0; k < n; ++k) {
-    const ParticleData& d = e->data[k];
-    EXPECT_EQ(d.screenX, cases[k].sx) << k;
-    EXPECT_EQ(d.screenY, cases[k].sy) << k;
-    EXPECT_EQ(d.visible, cases[k].visible) << k;
-  }
+  support::EachProjection([&](const char* path) {
+    Update2DEmiters(*pool, kCentre, 0, 16);
+    for (uint32_t k = 0; k < n; ++k) {
+      const ParticleData& d = e->data[k];
+      EXPECT_EQ(d.screenX, cases[k].sx) << path << ", case " << k;
+      EXPECT_EQ(d.screenY, cases[k].sy) << path << ", case " << k;
+      EXPECT_EQ(d.visible, cases[k].visible) << path << ", case " << k;
+    }
+  });
 }
 
 }  // namespace

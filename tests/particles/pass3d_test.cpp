@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/support.h"
+
 namespace {
 
 using particles::Emiter3D;
@@ -137,14 +139,17 @@ TEST_F(Pass3D, ParticlesOnScreenAndTheirShading) {
     e->data[k].position = At(cases[k].x, cases[k].y, cases[k].w);
     e->data[k].colour = cases[k].colour;
   }
-  Run();
-  for (unsigned k = 0; k < n; ++k) {
-    const auto& d = e->data[k];
-    EXPECT_EQ(d.visible, cases[k].visible) << "case " << k;
-    EXPECT_EQ(d.clip.x.raw(), cases[k].clipX) << "case " << k;
-    EXPECT_EQ(d.shadedColour, cases[k].shaded) << "case " << k;
-  }
-  EXPECT_EQ(e->data[7].clip.y.raw(), -kOne - 1) << "divided before the test";
+  support::EachProjection([&](const char* path) {
+    for (unsigned k = 0; k < n; ++k) e->data[k].shadedColour = 0;
+    Run();
+    for (unsigned k = 0; k < n; ++k) {
+      const auto& d = e->data[k];
+      EXPECT_EQ(d.visible, cases[k].visible) << path << ", case " << k;
+      EXPECT_EQ(d.clip.x.raw(), cases[k].clipX) << path << ", case " << k;
+      EXPECT_EQ(d.shadedColour, cases[k].shaded) << path << ", case " << k;
+    }
+    EXPECT_EQ(e->data[7].clip.y.raw(), -kOne - 1) << path << ": divided before the test";
+  });
 }
 
 }  // namespace

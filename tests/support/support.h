@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "particles/project_x86.h"
 #include "particles/random.h"
 #include "platform/log.h"
 #include "platform/screen.h"
@@ -82,6 +83,21 @@ class ScriptedRand {
   }
   static int Next() { return Drawn() < Script().size() ? Script()[Drawn()++] : 0; }
 };
+
+// Runs f(name) with each particle projection this CPU has: the vector one, then the
+// scalar one that every other CPU runs.
+template <class F>
+void EachProjection(F&& f) {
+#if defined(__x86_64__)
+  particles::AllowVectorProjection(true);
+  f("vector projection");
+  particles::AllowVectorProjection(false);
+  f("scalar projection");
+  particles::AllowVectorProjection(true);
+#else
+  f("scalar projection");
+#endif
+}
 
 // The input events of the demo's table.
 inline SDL_Event Key(int sym, unsigned mod = 0, Uint8 type = SDL_KEYDOWN) {
