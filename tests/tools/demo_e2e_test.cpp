@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@
 namespace {
 
 ProcessResult Demo(const TempDir& dir, std::vector<std::pair<std::string, std::string>> env,
-                   int interruptAfterMs) {
+                   int interruptAfterMs, std::vector<int> closedFds = {}) {
   ProcessRequest request;
   request.path = PARTICLES_DEMO;
   request.cwd = dir.path();
@@ -24,6 +25,7 @@ ProcessResult Demo(const TempDir& dir, std::vector<std::pair<std::string, std::s
               {"ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0"}};
   for (auto& e : env) request.env.push_back(e);
   request.interruptAfterMs = interruptAfterMs;
+  request.closedFds = std::move(closedFds);
   return RunProcess(request);
 }
 
@@ -56,12 +58,15 @@ void ExpectNormalLog(const std::vector<std::string>& log, const std::string& qui
 }
 
 TEST(DemoRun, SigintEndsItLikeAWindowClose) {
-  TempDir dir;
-  const ProcessResult r = Demo(dir, {}, 1500);
-  EXPECT_EQ(r.signal, 0);
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_EQ(DemoMessages(r.err), "");
-  ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
+  // With standard error closed the log took its number and the shell's messages.
+  for (const std::vector<int>& closed : {std::vector<int>{}, std::vector<int>{STDERR_FILENO}}) {
+    TempDir dir;
+    const ProcessResult r = Demo(dir, {}, 1500, closed);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(DemoMessages(r.err), "");
+    ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
+  }
 }
 
 TEST(DemoRun, ALogThatCannotBeCreatedEndsItWithStatus2AndNoOutput) {
