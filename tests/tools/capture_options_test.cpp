@@ -80,8 +80,8 @@ TEST(CaptureOptions, RefusesEachBadArgumentWithALineNamingIt) {
     }
     EXPECT_EQ(p.error.rfind("particles-capture: ", 0), 0u) << p.error;
   }
-  EXPECT_EQ(Parse({"--frames", "1\n2"}).error,
-            "particles-capture: bad value for --frames: '1\\x0a2' (N >= 1)");
+  EXPECT_EQ(Parse({"--frames", "1\n\x7f" "2"}).error,
+            "particles-capture: bad value for --frames: '1\\x0a\\x7f2' (N >= 1)");
 }
 
 TEST(CaptureOptions, FramesOfStallsAndPressesAreCheckedAgainstTheFinalN) {
