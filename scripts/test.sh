@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # test.sh: installs what is missing, builds and runs the whole test suite:
 # optimised, then again under AddressSanitizer + UndefinedBehaviorSanitizer, then
-# the maths fuzz target, the 32-bit ARM build under emulation, the demo itself built
-# for the console's CPU and run under emulation, and the web page in headless Chromium.
+# the maths and command-line fuzz targets, the 32-bit ARM build under emulation, the
+# demo itself built for the console's CPU and run under emulation, and the web page in
+# headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -31,9 +32,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build_and_test build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARTICLES_SANITIZE=ON \
   -DPARTICLES_PROOFS=OFF
 
-stage "maths fuzzing (libFuzzer, 60 s)"
+stage "fuzzing (libFuzzer: maths 60 s, particles-capture's command line 20 s)"
 bash scripts/deps.sh clang-14 libclang-rt-14-dev
-bash scripts/fuzz.sh 60
+bash scripts/fuzz.sh 60 20
 
 stage "32-bit ARM build under qemu-arm"
 bash scripts/arm.sh

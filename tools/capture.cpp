@@ -2,8 +2,10 @@
 // a scripted clock and scripted input, drawing into an in-memory screen.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "particles/pools.h"
 #include "platform/log.h"
 #include "platform/memory_screen.h"
+#include "platform/std_descriptors.h"
 #include "platform/terminate.h"
 #include "tools/capture_options.h"
 #include "tools/frame_files.h"
@@ -18,8 +21,9 @@
 
 namespace {
 
+constexpr int kExitNoLog = 2;    // the log file could not be created, as in the demo
 constexpr int kExitUsage = 64;   // bad arguments
-constexpr int kExitIoError = 74; // an output file could not be written
+constexpr int kExitIoError = 74; // an output could not be written
 
 bool Fail(const std::string& message, int* status) {
   std::fprintf(stderr, "%s\n", message.c_str());
@@ -30,17 +34,22 @@ bool Fail(const std::string& message, int* status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  OpenMissingStandardDescriptors();  // before any file is opened
+  std::signal(SIGPIPE, SIG_IGN);     // a closed pipe is a write error to report, not a kill
   CaptureOptions options;
   std::string error;
   if (!ParseCaptureOptions(argc - 1, argv + 1, &options, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return kExitUsage;
   }
+  int status = 0;
   if (options.help) {
     std::fputs(CaptureUsage(), stdout);
-    return 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      Fail("particles-capture: cannot write the usage to standard output", &status);
+    }
+    return status;
   }
-  if (options.stream) std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write error, not a kill
 
   // Everything the loop touches is made here, before the first frame.
   MemoryScreen screen;
@@ -48,9 +57,12 @@ int main(int argc, char** argv) {
   std::vector<uint16_t> picture(kPictureWords);
   std::vector<uint8_t> scratch(kPictureBytes);
   const bool progress = isatty(STDERR_FILENO) && options.frames >= 1000;
-  int status = 0;
 
-  LogSystemStart("ParticlesLog.txt");
+  if (!LogSystemOpen("ParticlesLog.txt")) {
+    std::fprintf(stderr, "particles-capture: cannot create ParticlesLog.txt: %s\n",
+                 std::strerror(errno));
+    return kExitNoLog;
+  }
   particles::CreatePools();
   Demo demo;
   BuildScenes(demo);
@@ -60,7 +72,7 @@ int main(int argc, char** argv) {
   for (uint64_t k = 1; k <= options.frames; ++k) {
     events.BeginFrame(k);
     RunFrame(demo, FrameTicks(options, k), events, screen);
-    if (options.stream && streamOk) {
+    if (options.stream) {
       screen.CopyPicture(picture.data());
       streamOk = WriteRawStream(stdout, picture.data(), scratch.data());
     }
@@ -68,7 +80,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "\rframe %llu of %llu", static_cast<unsigned long long>(k),
                    static_cast<unsigned long long>(options.frames));
     }
-    if (demo.quitGame) break;
+    // A stream that cannot be written ends the run as a quit does: the frames
+    // after it would go nowhere.
+    if (demo.quitGame || !streamOk) break;
   }
   if (progress) std::fputc('\n', stderr);
 
@@ -80,10 +94,14 @@ int main(int argc, char** argv) {
   }
   screen.CopyPicture(picture.data());
   if (!options.rawFile.empty() && !WriteRawFile(options.rawFile.c_str(), picture.data())) {
-    Fail("particles-capture: cannot write " + options.rawFile, &status);
+    Fail("particles-capture: cannot write " + Printable(options.rawFile), &status);
   }
   if (!options.pngFile.empty() && !WritePngFile(options.pngFile.c_str(), picture.data())) {
-    Fail("particles-capture: cannot write " + options.pngFile, &status);
+    Fail("particles-capture: cannot write " + Printable(options.pngFile), &status);
+  }
+  if (LogSystemError() != 0) {
+    Fail(std::string("particles-capture: cannot write ParticlesLog.txt: ") +
+             std::strerror(LogSystemError()), &status);
   }
   return status;
 }

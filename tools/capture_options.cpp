@@ -26,12 +26,17 @@ const char kUsage[] =
     "  --help          usage\n"
     "Values are decimal digits; --opt=value means --opt value; a repeated option keeps its last\n"
     "value (--stall and --press add up). Every F is 1..N.\n"
-    "Exit status: 0 done; 64 bad arguments (nothing run, no log written); 74 an output file\n"
-    "could not be written (the log is complete); 2 the log file could not be created.\n";
+    "Exit status: 0 done; 64 bad arguments (nothing run, no log written); 74 an output could\n"
+    "not be written, the log and standard output included (a line each on standard error; the\n"
+    "log is complete unless it failed itself; when --stream cannot be written the run ends\n"
+    "after that frame as a quit ends it, so the log holds the start-up, the frame-rate lines\n"
+    "so far and the shutdown, with no quit line); 2 the log file could not be created (a line\n"
+    "naming it and the reason).\n";
 
 // Decimal digits only, no sign, no spaces; false when empty, not a number or above max.
+// Leading zeros are digits like any other, however many there are.
 bool ParseNumber(const std::string& text, uint64_t max, uint64_t* out) {
-  if (text.empty() || text.size() > 20) return false;
+  if (text.empty()) return false;
   uint64_t value = 0;
   for (char ch : text) {
     if (ch < '0' || ch > '9') return false;
@@ -80,12 +85,8 @@ bool SplitFrame(const std::string& value, uint64_t* frame, std::string* rest) {
   return true;
 }
 
-}  // namespace
-
-const char* CaptureUsage() { return kUsage; }
-
-bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,
-                         std::string* error) {
+bool ParseArguments(int argc, const char* const* argv, CaptureOptions* options,
+                    std::string* error) {
   CaptureOptions o;
   std::vector<std::string> frameArgs;  // the --stall/--press values, checked against N last
   for (int i = 0; i < argc; ++i) {
@@ -169,6 +170,33 @@ bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* opti
   }
   *options = o;
   return true;
+}
+
+}  // namespace
+
+const char* CaptureUsage() { return kUsage; }
+
+std::string Printable(std::string_view text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte >= 0x20 && byte < 0x7F) {
+      out += ch;
+    } else {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  return out;
+}
+
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,
+                         std::string* error) {
+  if (ParseArguments(argc, argv, options, error)) return true;
+  *error = Printable(*error);  // the arguments in it may hold any byte
+  return false;
 }
 
 uint32_t FrameTicks(const CaptureOptions& options, uint64_t k) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Stall {
@@ -32,11 +33,15 @@ struct CaptureOptions {
 };
 
 // Parses argv (without argv[0]). On a bad argument returns false and puts a
-// one-line message naming the argument in *error.
+// one-line message naming the argument (through Printable) in *error.
 bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions* options,
                          std::string* error);
 
 const char* CaptureUsage();
+
+// text with every byte outside printable ASCII as \xHH, so that a message quoting
+// an argument or a file name stays one line and sends nothing to the terminal.
+std::string Printable(std::string_view text);
 
 // The tick value frame k (1..frames) reads: start + k*dt + the stalls up to k,
 // in unsigned 32-bit arithmetic.

@@ -20,13 +20,23 @@ void WidenRgb565(uint16_t pixel, uint8_t* rgb) {
   rgb[2] = static_cast<uint8_t>(b5 << 3 | b5 >> 2);
 }
 
-bool WriteRawFile(const char* path, const uint16_t* picture) {
-  std::vector<uint8_t> bytes(kPictureBytes);
-  PackLittleEndian(picture, bytes.data());
+namespace {
+
+// The file is opened, written and closed, nothing more: a failure leaves the path
+// itself (a device node, a symbolic link) where it was.
+bool WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && written;
+}
+
+}  // namespace
+
+bool WriteRawFile(const char* path, const uint16_t* picture) {
+  std::vector<uint8_t> bytes(kPictureBytes);
+  PackLittleEndian(picture, bytes.data());
+  return WriteBytes(path, bytes);
 }
 
 bool WritePngFile(const char* path, const uint16_t* picture) {
@@ -43,9 +53,15 @@ bool WritePngFile(const char* path, const uint16_t* picture) {
   image.width = 320;
   image.height = 240;
   image.format = PNG_FORMAT_RGB;
-  const int ok = png_image_write_to_file(&image, path, 0, rgb.data(), 320 * 3, nullptr);
+  // Encoded in memory and written as --raw is: the library's own file writer removes
+  // its output path when a write fails, whatever that path was.
+  std::vector<uint8_t> png(PNG_IMAGE_PNG_SIZE_MAX(image));
+  png_alloc_size_t size = png.size();
+  const int ok = png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 320 * 3, nullptr);
   png_image_free(&image);
-  return ok != 0;
+  if (ok == 0) return false;
+  png.resize(size);
+  return WriteBytes(path, png);
 #endif
 }
 

@@ -11,6 +11,7 @@
 #include "platform/hardware.h"
 #include "platform/log.h"
 #include "platform/sdl_shell.h"
+#include "platform/std_descriptors.h"
 #include "platform/terminate.h"
 
 namespace {
@@ -23,6 +24,7 @@ SDL_Joystick* joy = nullptr;  // kept open so that its button events arrive
 }  // namespace
 
 int main(int, char**) {
+  OpenMissingStandardDescriptors();    // so that the log cannot take a closed one's number
   LogSystemStart("ParticlesLog.txt");  // exits with status 2 if it cannot be created
   particles::CreatePools();            // 2D, then 3D
 

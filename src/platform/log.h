@@ -12,8 +12,17 @@ extern FILE* g_pFile;
 // ends at once with exit status 2 and no message.
 void LogSystemStart(const char* fileName);
 
+// LogSystemStart for a caller that explains the failure itself: false, with errno
+// saying why, when the file cannot be created.
+bool LogSystemOpen(const char* fileName);
+
 // Writes text and a newline, then flushes, so the line survives a crash right after.
 void LogSystemOut(const char* text);
 
 // Closes the log; lines written afterwards are dropped.
 void LogSystemEnd();
+
+// 0 while every write, flush and the close since the log was opened succeeded;
+// otherwise the errno of the first that failed. The demo never stops for it; the
+// capture tool reports it, since there the log is an output like its others.
+int LogSystemError();

@@ -38,6 +38,8 @@ ProcessResult RunProcess(const ProcessRequest& request) {
     dup2(errFd, STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDONLY);
     dup2(devNull, STDIN_FILENO);
+    if (request.stdoutFd >= 0) dup2(request.stdoutFd, STDOUT_FILENO);
+    for (const int fd : request.closedFds) close(fd);
     if (!request.cwd.empty() && chdir(request.cwd.c_str()) != 0) _exit(126);
     for (const auto& [name, value] : request.env) setenv(name.c_str(), value.c_str(), 1);
     // A test run from a background job inherits SIGINT ignored, and SDL then leaves it

@@ -20,6 +20,8 @@ struct ProcessRequest {
   std::vector<std::pair<std::string, std::string>> env;  // set in the child
   int interruptAfterMs = -1;  // >= 0: send SIGINT after this many milliseconds
   int killAfterMs = 60000;    // a hung process is killed and reported as such
+  int stdoutFd = -1;          // >= 0: the child's standard output instead of a captured one
+  std::vector<int> closedFds;  // closed in the child before it starts (0, 1, 2: not open)
 };
 
 ProcessResult RunProcess(const ProcessRequest& request);

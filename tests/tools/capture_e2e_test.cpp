@@ -1,11 +1,16 @@
 // Runs the built particles-capture as a user would. Catches a capture that writes a
 // different log from the demo's, delivers presses in the wrong frame, runs past a quit,
 // writes frames in another format, or mishandles bad arguments and unwritable outputs.
+#include <fcntl.h>
 #include <png.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -119,16 +124,88 @@ TEST(CaptureRun, BadArgumentsExit64WithOneLineAndLeaveTheLogAlone) {
   }
 }
 
-TEST(CaptureRun, AnUnwritableOutputExits74AndTheLogIsStillComplete) {
-  support::TempDir dir;
-  std::ofstream(dir.path() + "/plain") << "x";
-  const ProcessResult r = Capture(dir, {"--frames", "2", "--png", "plain/frame.png"});
-  EXPECT_EQ(r.exitStatus, 74);
-  EXPECT_NE(r.err.find("plain/frame.png"), std::string::npos) << r.err;
-  EXPECT_EQ(Log(dir), Concat(StartupLines(), ShutdownLines()));
-  const ProcessResult raw = Capture(dir, {"--raw", "plain/frame.raw"});
-  EXPECT_EQ(raw.exitStatus, 74);
-  EXPECT_NE(raw.err.find("plain/frame.raw"), std::string::npos) << raw.err;
+// Each failed output: its status, exactly its one line, a run that ends as a quit
+// ends it, and the paths it was given left as they were found.
+TEST(CaptureRun, EveryFailedOutputGetsItsLineAndStatusAndLeavesItsPathAlone) {
+  enum Out { kCaptured, kBrokenPipe, kFull, kClosed };
+  enum LogFile { kComplete, kNone, kLogToFull, kLogIsDirectory, kLogDangling };  // kNone: not made
+  struct Case {
+    std::vector<std::string> args;
+    Out out;
+    LogFile log;
+    int status;
+    std::string line;
+  };
+  const std::vector<Case> cases = {
+      {{"--frames", "2", "--png", "plain/frame.png"}, kCaptured, kComplete, 74,
+       "particles-capture: cannot write plain/frame.png"},
+      {{"--raw", "plain/a\nb"}, kCaptured, kComplete, 74, "particles-capture: cannot write plain/a\\x0ab"},
+      // The PNG library's file writer removed a failed output, device or link.
+      {{"--png", "full"}, kCaptured, kComplete, 74, "particles-capture: cannot write full"},
+      {{"--png", "link"}, kCaptured, kComplete, 74, "particles-capture: cannot write link"},
+      // A closed pipe was a SIGPIPE kill; a broken stream ran every remaining frame.
+      {{"--raw", "/dev/stdout"}, kBrokenPipe, kComplete, 74, "particles-capture: cannot write /dev/stdout"},
+      {{"--frames", "1000000000", "--stream"}, kBrokenPipe, kComplete, 74,
+       "particles-capture: cannot write the frame stream to standard output"},
+      {{"--frames", "1000000000", "--stream"}, kFull, kComplete, 74,
+       "particles-capture: cannot write the frame stream to standard output"},
+      // A closed standard output was taken by the log, which got the frames.
+      {{"--frames", "3", "--stream"}, kClosed, kComplete, 74,
+       "particles-capture: cannot write the frame stream to standard output"},
+      {{"--help"}, kFull, kNone, 74, "particles-capture: cannot write the usage to standard output"},
+      {{"--frames", "5"}, kCaptured, kLogToFull, 74,
+       "particles-capture: cannot write ParticlesLog.txt: No space left on device"},
+      {{}, kCaptured, kLogIsDirectory, 2, "particles-capture: cannot create ParticlesLog.txt: Is a directory"},
+      {{}, kCaptured, kLogDangling, 2,
+       "particles-capture: cannot create ParticlesLog.txt: No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    const std::string what = testing::PrintToString(c.args) + " out " + std::to_string(c.out);
+    support::TempDir dir;
+    const std::string d = dir.path() + "/";
+    std::ofstream(d + "plain") << "x";
+    const bool devices = mknod((d + "full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0 &&
+                         symlink("/dev/full", (d + "link").c_str()) == 0;
+    const bool needsDevices = c.out == kFull || c.log == kLogToFull ||
+                              (!c.args.empty() && (c.args.back() == "full" || c.args.back() == "link"));
+    if (!devices && needsDevices) {
+      std::cout << "skipped, no /dev/full or no mknod here: " << what << "\n";
+      continue;
+    }
+    if (c.log == kLogToFull) symlink("/dev/full", (d + "ParticlesLog.txt").c_str());
+    if (c.log == kLogIsDirectory) mkdir((d + "ParticlesLog.txt").c_str(), 0755);
+    if (c.log == kLogDangling) symlink("missing/log", (d + "ParticlesLog.txt").c_str());
+    int pipeFds[2] = {-1, -1};
+    ASSERT_EQ(pipe(pipeFds), 0);
+    close(pipeFds[0]);  // nobody reads
+    const int full = open("/dev/full", O_WRONLY);
+
+    ProcessRequest request;
+    request.path = PARTICLES_CAPTURE;
+    request.args = c.args;
+    request.cwd = dir.path();
+    request.killAfterMs = 30000;
+    if (c.out == kBrokenPipe) request.stdoutFd = pipeFds[1];
+    if (c.out == kFull) request.stdoutFd = full;
+    if (c.out == kClosed) request.closedFds = {STDOUT_FILENO};
+    const ProcessResult r = RunProcess(request);
+    close(pipeFds[1]);
+    if (full >= 0) close(full);
+
+    EXPECT_EQ(r.signal, 0) << what;
+    EXPECT_EQ(r.exitStatus, c.status) << what;
+    EXPECT_EQ(r.err, c.line + "\n") << what;
+    if (c.log == kComplete) {
+      EXPECT_EQ(Log(dir), Concat(StartupLines(), ShutdownLines())) << what;
+    }
+    if (c.log == kNone) {
+      EXPECT_FALSE(FileExists(d + "ParticlesLog.txt")) << what;
+    }
+    if (!devices) continue;
+    struct stat st{};
+    EXPECT_TRUE(lstat((d + "full").c_str(), &st) == 0 && S_ISCHR(st.st_mode)) << what;
+    EXPECT_TRUE(lstat((d + "link").c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << what;
+  }
 }
 
 TEST(CaptureRun, HelpPrintsTheUsageAndRunsNothing) {

@@ -27,7 +27,9 @@ TEST(CaptureOptions, DefaultsAndBothValueSpellings) {
   EXPECT_EQ(p.options.frames, 1u);
   EXPECT_EQ(p.options.dt, 16u);
   EXPECT_EQ(p.options.start, 0u);
-  p = Parse({"--frames=300", "--dt", "20", "--start=4294967295", "--frames", "400"});
+  // Leading zeros are digits, however many: the value is what they lead to.
+  p = Parse({"--frames=300", "--dt", "000000000000000000000000020",
+             "--start=0000000000000000000000004294967295", "--frames", "400"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.options.frames, 400u) << "a repeated option keeps its last value";
   EXPECT_EQ(p.options.dt, 20u);
@@ -66,15 +68,20 @@ TEST(CaptureOptions, RefusesEachBadArgumentWithALineNamingIt) {
       {"--press", "1:button:256"}, {"--press", "space"},    {"--press", "2:space"},
       {"--bogus"},              {"frames"},                {"--raw"},
       {"--stream=1"},           {"--frames", "99999999999999999999999"},
+      {"--frames", "1\n2"},     {"--fr\x1b[2Jmes"},       {"--press", "1:sp\xc3\xa9"},
   };
   for (const auto& args : bad) {
     const Parsed p = Parse(args);
     std::string joined;
     for (const char* a : args) joined += std::string(a) + " ";
     EXPECT_FALSE(p.ok) << joined;
-    EXPECT_EQ(p.error.find('\n'), std::string::npos) << joined;
+    for (const char ch : p.error) {
+      ASSERT_TRUE(ch >= 0x20 && ch < 0x7F) << "one line, nothing for the terminal: " << joined;
+    }
     EXPECT_EQ(p.error.rfind("particles-capture: ", 0), 0u) << p.error;
   }
+  EXPECT_EQ(Parse({"--frames", "1\n\x7f" "2"}).error,
+            "particles-capture: bad value for --frames: '1\\x0a\\x7f2' (N >= 1)");
 }
 
 TEST(CaptureOptions, FramesOfStallsAndPressesAreCheckedAgainstTheFinalN) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -19,7 +20,7 @@
 namespace {
 
 ProcessResult Demo(const support::TempDir& dir, std::vector<std::pair<std::string, std::string>> env,
-                   int interruptAfterMs) {
+                   int interruptAfterMs, std::vector<int> closedFds = {}) {
   const char* demo = std::getenv("PARTICLES_DEMO");
   const char* emulator = std::getenv("PARTICLES_DEMO_EMULATOR");
   std::vector<std::string> command;
@@ -35,6 +36,7 @@ ProcessResult Demo(const support::TempDir& dir, std::vector<std::pair<std::strin
               {"ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0"}};
   for (auto& e : env) request.env.push_back(e);
   request.interruptAfterMs = interruptAfterMs;
+  request.closedFds = std::move(closedFds);
   return RunProcess(request);
 }
 
@@ -67,13 +69,16 @@ void ExpectNormalLog(const std::vector<std::string>& log, const std::string& qui
 }
 
 TEST(DemoRun, SigintEndsItLikeAWindowClose) {
-  support::TempDir dir;
-  // Past the first 1000 ms rate window, with room for a slow start under emulation.
-  const ProcessResult r = Demo(dir, {}, 2000);
-  EXPECT_EQ(r.signal, 0);
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
-  EXPECT_EQ(DemoMessages(r.err), "");
-  ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
+  // With standard error closed the log took its number and the shell's messages.
+  for (const std::vector<int>& closed : {std::vector<int>{}, std::vector<int>{STDERR_FILENO}}) {
+    support::TempDir dir;
+    // Past the first 1000 ms rate window, with room for a slow start under emulation.
+    const ProcessResult r = Demo(dir, {}, 2000, closed);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_EQ(DemoMessages(r.err), "");
+    ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
+  }
 }
 
 TEST(DemoRun, ALogThatCannotBeCreatedEndsItWithStatus2AndNoOutput) {
