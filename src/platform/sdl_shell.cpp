@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/window_scale.h"
+
 // Results of fill, lock and flip are not looked at: drawing goes on regardless.
 void SdlScreen::Fill(uint32_t value) { SDL_FillRect(surface_, nullptr, value); }
 
@@ -14,6 +16,26 @@ void SdlScreen::Unlock() { SDL_UnlockSurface(surface_); }
 
 void SdlScreen::Flip() { SDL_Flip(surface_); }
 
-bool SdlEvents::Poll(SDL_Event* event) { return SDL_PollEvent(event) != 0; }
+void ScaledSdlScreen::Flip() {
+  picture_.Flip();
+  // A surface that will not lock has no pixels to write to: that frame is not
+  // enlarged, and the demo goes on.
+  if (SDL_LockSurface(window_) == 0) {
+    EnlargePicture(picture_.Lock(), PixelBuffer{static_cast<uint16_t*>(window_->pixels), window_->pitch},
+                   scale_);
+    SDL_UnlockSurface(window_);
+  }
+  SDL_Flip(window_);
+}
+
+bool SdlEvents::Poll(SDL_Event* event) {
+  if (SDL_PollEvent(event) == 0) return false;
+  // The frame still sees the key (it means nothing there). Where the display
+  // cannot go full screen the toggle fails and the window stays as it was.
+  if (fullScreen_ != nullptr && event->type == SDL_KEYDOWN && event->key.keysym.sym == SDLK_F11) {
+    SDL_WM_ToggleFullScreen(fullScreen_);
+  }
+  return true;
+}
 
 void SetWindowCaption(const char* title) { SDL_WM_SetCaption(title, nullptr); }

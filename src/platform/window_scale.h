@@ -1,0 +1,20 @@
+// window_scale.h: the desktop window's whole-number scale: the --scale argument, and
+// the enlargement of the 320x240 picture into the window, each pixel an N x N block.
+#pragma once
+
+#include <string>
+
+#include "platform/screen.h"
+
+constexpr int kMaxWindowScale = 6;  // 1920x1440: past a present-day screen
+
+// Reads the demo's one option from the arguments after the program's name:
+// --scale N or --scale=N, N in 1..kMaxWindowScale, decimal digits (the last one
+// counts); 1 without it. Every other argument is ignored, as the demo always did.
+// A missing or bad value: false, with the one-line message in *error.
+bool ReadWindowScale(int argc, const char* const* argv, int* scale, std::string* error);
+
+// Writes every pixel of the 320x240 picture `from` as a scale x scale block of `to`,
+// which holds at least 320 * scale by 240 * scale 16-bit pixels. No smoothing: the
+// window, reduced by scale, is the picture. scale is 1..kMaxWindowScale.
+void EnlargePicture(PixelBuffer from, PixelBuffer to, int scale);

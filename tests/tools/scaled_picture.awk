@@ -1,0 +1,29 @@
+# scaled_picture.awk -v s=SCALE: reads an enlarged window's 16-bit pixels, one row a
+# line, and prints: the pixels that differ from the first of their s x s block; the
+# share (%) of the reduced picture that its commonest colour covers; 1 if that colour
+# is one of the demo's backgrounds (v<<11 | v<<5 | v, low 16 bits); the whole 3x3
+# stamps in the reduced picture (a centre whose four side neighbours are its half).
+function or16(a, b,   r, bit) {  # mawk has no bitwise operators
+  r = 0
+  for (bit = 1; bit < 65536; bit *= 2) if (int(a / bit) % 2 || int(b / bit) % 2) r += bit
+  return r
+}
+function half(c) { return int(c / 4096) * 2048 + int(int(c / 32) % 64 / 2) * 32 + int(c % 32 / 2) }
+{
+  y = NR - 1
+  for (x = 0; x < NF; x++) {
+    if (y % s == 0) top[x] = $(x + 1)
+    if ($(x + 1) != top[x - x % s]) mixed++
+    if (y % s == 0 && x % s == 0) { c = $(x + 1); r[y / s, x / s] = c; n[c]++ }
+  }
+}
+END {
+  h = NR / s; w = NF / s
+  for (c in n) if (n[c] > n[bg]) bg = c
+  for (v = 0; v < 4096 && !ramp; v++) ramp = or16(or16(v * 2048 % 65536, v * 32 % 65536), v) == bg
+  for (y = 1; y < h - 1; y++) for (x = 1; x < w - 1; x++) {
+    c = r[y, x]; m = half(c)
+    if (c != bg && m != c && r[y, x - 1] == m && r[y, x + 1] == m && r[y - 1, x] == m && r[y + 1, x] == m) stamps++
+  }
+  printf "%d %d %d %d\n", mixed, int(100 * n[bg] / (w * h)), ramp, stamps
+}
