@@ -23,7 +23,9 @@ trap cleanup EXIT
 
 # -displayfd: the server picks a free display itself and writes its number once it
 # accepts connections, so parallel runs cannot race for the same display.
-Xvfb -displayfd 3 -screen 0 1024x768x16 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: SDL connects once to see that X is there and closes again; without it
+# the server resets as that first client leaves and refuses SDL's real connection.
+Xvfb -displayfd 3 -screen 0 1024x768x16 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [[ -s "$work/display" ]] && break
