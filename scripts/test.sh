@@ -9,7 +9,7 @@ root=$PWD
 jobs=$(nproc)
 
 bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
-  xvfb xdotool xauth
+  xvfb xdotool xauth x11-apps
 
 stage() { echo; echo "=== $* ==="; }
 
