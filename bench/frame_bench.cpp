@@ -1,6 +1,7 @@
 // frame_bench.cpp: particles-bench, the frame and its passes timed on steady-state
 // scenes, optimised and straightforward side by side, against the floor of a mode-3
-// frame (its clear and the stamps it draws, replayed), and the maths the passes use.
+// frame (its clear and the stamps it draws, replayed), the maths the passes use, and
+// the enlargement of a frame into a scaled desktop window.
 // After Google Benchmark's own table it prints a summary of the medians (or of the
 // single runs without --benchmark_repetitions). scripts/bench.sh runs it.
 #include <benchmark/benchmark.h>
@@ -16,6 +17,7 @@
 #include "bench/steady_scene.h"
 #include "fixedpoint/divide.h"
 #include "fixedpoint/trig.h"
+#include "platform/window_scale.h"
 #include "vmath/vmath.h"
 
 namespace {
@@ -87,6 +89,23 @@ void BM_Floor(benchmark::State& state) {
   state.SetLabel(std::to_string(stamps.size()) + " stamps");
 }
 BENCHMARK(BM_Floor)->Unit(benchmark::kMicrosecond);
+
+// A steady mode-3 picture written into a window scale times its size, as the desktop
+// window's flip does (the window's SDL copy to the display not included).
+void BM_Enlarge(benchmark::State& state) {
+  const auto scale = static_cast<int>(state.range(0));
+  bench::SteadyScene scene(3, kWarmup);
+  const int pitch = kScreenWidth * scale * 2;  // bytes, as SDL's 16-bit window surface
+  std::vector<uint16_t> window(static_cast<size_t>(kScreenWidth) * kScreenHeight * scale * scale);
+  for (auto _ : state) {
+    EnlargePicture(scene.screen.Lock(), PixelBuffer{window.data(), pitch}, scale);
+    benchmark::DoNotOptimize(window.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(window.size() * 2));
+  state.SetLabel(std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale));
+}
+BENCHMARK(BM_Enlarge)->DenseRange(2, kMaxWindowScale)->Unit(benchmark::kMicrosecond);
 
 // The maths, over arrays of operands drawn once (the loop cost is shared by all).
 std::vector<int32_t> Operands(uint32_t seed, int32_t low, int32_t high) {
@@ -191,6 +210,12 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const std::string base = "BM_Phase/" + std::to_string(p) + "/";
       row(std::string("  ") + reference::kPhaseNames[p], base + "0/iterations:3000/manual_time",
           base + "1/iterations:3000/manual_time");
+    }
+    for (int scale = 2; scale <= kMaxWindowScale; ++scale) {
+      const double e = Get("BM_Enlarge/" + std::to_string(scale)), f = Get("BM_Frame/3/0");
+      if (e > 0 && f > 0) {
+        std::printf("  enlarge to %dx: %.2f, %.2fx a mode-3 frame\n", scale, e, e / f);
+      }
     }
     const double floor = Get("BM_Floor");
     if (floor <= 0) return;
