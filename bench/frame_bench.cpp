@@ -213,9 +213,12 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     }
     for (int scale = 2; scale <= kMaxWindowScale; ++scale) {
       const double e = Get("BM_Enlarge/" + std::to_string(scale)), f = Get("BM_Frame/3/0");
-      if (e > 0 && f > 0) {
-        std::printf("  enlarge to %dx: %.2f, %.2fx a mode-3 frame\n", scale, e, e / f);
-      }
+      if (e <= 0) continue;
+      const std::string label = "enlarge to " + std::to_string(kScreenWidth * scale) + "x" +
+                                std::to_string(kScreenHeight * scale);
+      std::printf("  %-26s %12.2f", label.c_str(), e);
+      if (f > 0) std::printf("   %.2fx frame, mode 3", e / f);
+      std::printf("\n");
     }
     const double floor = Get("BM_Floor");
     if (floor <= 0) return;
