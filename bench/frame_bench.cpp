@@ -91,21 +91,26 @@ void BM_Floor(benchmark::State& state) {
 BENCHMARK(BM_Floor)->Unit(benchmark::kMicrosecond);
 
 // A steady mode-3 picture written into a window scale times its size, as the desktop
-// window's flip does (the window's SDL copy to the display not included).
+// window's flip does (the window's SDL copy to the display not included): RGB565, or
+// 32-bit pixels looked up in a colour table.
 void BM_Enlarge(benchmark::State& state) {
   const auto scale = static_cast<int>(state.range(0));
+  const auto bytes = static_cast<int>(state.range(1));
   bench::SteadyScene scene(3, kWarmup);
-  const int pitch = kScreenWidth * scale * 2;  // bytes, as SDL's 16-bit window surface
-  std::vector<uint16_t> window(static_cast<size_t>(kScreenWidth) * kScreenHeight * scale * scale);
+  std::vector<uint32_t> colours(65536);
+  for (uint32_t i = 0; i < colours.size(); ++i) colours[i] = i << 8;
+  std::vector<uint8_t> window(static_cast<size_t>(kScreenWidth) * kScreenHeight * scale * scale * bytes);
+  const WindowPixels to{window.data(), kScreenWidth * scale * bytes, bytes, colours.data()};
   for (auto _ : state) {
-    EnlargePicture(scene.screen.Lock(), PixelBuffer{window.data(), pitch}, scale);
+    EnlargePicture(scene.screen.Lock(), to, scale);
     benchmark::DoNotOptimize(window.data());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(window.size() * 2));
-  state.SetLabel(std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(window.size()));
+  state.SetLabel(std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale) +
+                 (bytes == 2 ? ", RGB565" : ", 32-bit"));
 }
-BENCHMARK(BM_Enlarge)->DenseRange(2, kMaxWindowScale)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Enlarge)->ArgsProduct({{2, 3, 4, 6}, {2, 4}})->Unit(benchmark::kMicrosecond);
 
 // The maths, over arrays of operands drawn once (the loop cost is shared by all).
 std::vector<int32_t> Operands(uint32_t seed, int32_t low, int32_t high) {
@@ -211,14 +216,17 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       row(std::string("  ") + reference::kPhaseNames[p], base + "0/iterations:3000/manual_time",
           base + "1/iterations:3000/manual_time");
     }
-    for (int scale = 2; scale <= kMaxWindowScale; ++scale) {
-      const double e = Get("BM_Enlarge/" + std::to_string(scale)), f = Get("BM_Frame/3/0");
-      if (e <= 0) continue;
-      const std::string label = "enlarge to " + std::to_string(kScreenWidth * scale) + "x" +
-                                std::to_string(kScreenHeight * scale);
-      std::printf("  %-26s %12.2f", label.c_str(), e);
-      if (f > 0) std::printf("   %.2fx frame, mode 3", e / f);
-      std::printf("\n");
+    const double frame3 = Get("BM_Frame/3/0");
+    for (int bytes : {2, 4}) {
+      for (int scale = 2; scale <= kMaxWindowScale; ++scale) {
+        const double e = Get("BM_Enlarge/" + std::to_string(scale) + "/" + std::to_string(bytes));
+        if (e <= 0) continue;
+        const std::string label = "enlarge to " + std::to_string(kScreenWidth * scale) + "x" +
+                                  std::to_string(kScreenHeight * scale) + "x" + std::to_string(8 * bytes);
+        std::printf("  %-26s %12.2f", label.c_str(), e);
+        if (frame3 > 0) std::printf("   %.2fx frame, mode 3", e / frame3);
+        std::printf("\n");
+      }
     }
     const double floor = Get("BM_Floor");
     if (floor <= 0) return;

@@ -49,11 +49,11 @@ int main(int argc, char** argv) {
   std::atexit(Terminate);  // from here on every way out runs the exit handler
 
   SDL_ShowCursor(0);
-  // 16 bits per pixel whatever the display: SDL converts for it, at every scale alike.
-  screen = SDL_SetVideoMode(kScreenWidth * scale, kScreenHeight * scale, 16, 0);
+  const int bits = scale > 1 ? ScaledWindowBits() : 16;  // 16: SDL converts for the display
+  screen = SDL_SetVideoMode(kScreenWidth * scale, kScreenHeight * scale, bits, 0);
   if (screen == nullptr) {
-    std::fprintf(stderr, "Couldn't set %dx%dx16 video mode: %s\n", kScreenWidth * scale,
-                 kScreenHeight * scale, SDL_GetError());
+    std::fprintf(stderr, "Couldn't set %dx%dx%d video mode: %s\n", kScreenWidth * scale,
+                 kScreenHeight * scale, bits, SDL_GetError());
     std::exit(2);
   }
   if (SDL_NumJoysticks() > 0) {

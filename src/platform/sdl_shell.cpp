@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstddef>
+#include <cstring>
+
 #include "platform/window_scale.h"
 
 // Results of fill, lock and flip are not looked at: drawing goes on regardless.
@@ -16,13 +19,41 @@ void SdlScreen::Unlock() { SDL_UnlockSurface(surface_); }
 
 void SdlScreen::Flip() { SDL_Flip(surface_); }
 
+int ScaledWindowBits() {
+  const SDL_VideoInfo* info = SDL_GetVideoInfo();
+  return info != nullptr && info->vfmt->BytesPerPixel == 4 ? 32 : 16;
+}
+
+ScaledSdlScreen::ScaledSdlScreen(SDL_Surface* window, int scale) : window_(window), scale_(scale) {
+  if (window->format->BytesPerPixel != 4) return;
+  // Every RGB565 value once, converted by SDL's own blit to the window's format: the
+  // enlarged window shows exactly the colours SDL shows for the 320x240 one.
+  colours_.assign(65536, 0);
+  SDL_Surface* all = SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, 16, 0xF800, 0x07E0, 0x001F, 0);
+  if (all == nullptr) return;  // no memory: black, where SDL itself would fail soon
+  for (int y = 0; y < 256; ++y) {
+    auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(all->pixels) + y * all->pitch);
+    for (int x = 0; x < 256; ++x) row[x] = static_cast<uint16_t>(y * 256 + x);
+  }
+  SDL_Surface* mapped = SDL_ConvertSurface(all, window->format, SDL_SWSURFACE);
+  if (mapped != nullptr) {
+    for (int y = 0; y < 256; ++y) {
+      std::memcpy(&colours_[static_cast<size_t>(y) * 256],
+                  static_cast<uint8_t*>(mapped->pixels) + y * mapped->pitch, 256 * sizeof(uint32_t));
+    }
+    SDL_FreeSurface(mapped);
+  }
+  SDL_FreeSurface(all);
+}
+
 void ScaledSdlScreen::Flip() {
   picture_.Flip();
   // A surface that will not lock has no pixels to write to: that frame is not
   // enlarged, and the demo goes on.
   if (SDL_LockSurface(window_) == 0) {
-    EnlargePicture(picture_.Lock(), PixelBuffer{static_cast<uint16_t*>(window_->pixels), window_->pitch},
-                   scale_);
+    const WindowPixels to{window_->pixels, window_->pitch, window_->format->BytesPerPixel,
+                          colours_.data()};
+    EnlargePicture(picture_.Lock(), to, scale_);
     SDL_UnlockSurface(window_);
   }
   SDL_Flip(window_);

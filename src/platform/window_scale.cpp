@@ -7,18 +7,19 @@
 namespace {
 
 // One picture row becomes one window row of scale-wide runs, which is then copied
-// to the scale - 1 rows below it. The scale is a template argument so that the run
-// of each pixel is a fixed number of stores.
-template <int kScale>
-void EnlargeBy(PixelBuffer from, PixelBuffer to) {
-  constexpr std::size_t kRowBytes = std::size_t{kScreenWidth} * kScale * sizeof(uint16_t);
+// to the scale - 1 rows below it. The scale and the pixel size are template
+// arguments, so that each run is a fixed number of stores of one looked-up value.
+template <int kScale, class Pixel>
+void EnlargeBy(PixelBuffer from, const WindowPixels& to) {
+  constexpr std::size_t kRowBytes = std::size_t{kScreenWidth} * kScale * sizeof(Pixel);
   const auto* in = reinterpret_cast<const uint8_t*>(from.pixels);
-  auto* out = reinterpret_cast<uint8_t*>(to.pixels);
+  auto* out = static_cast<uint8_t*>(to.pixels);
+  const uint32_t* const colours = to.colours;
   for (int y = 0; y < kScreenHeight; ++y, in += from.pitch) {
     const auto* src = reinterpret_cast<const uint16_t*>(in);
-    auto* first = reinterpret_cast<uint16_t*>(out);
+    auto* first = reinterpret_cast<Pixel*>(out);
     for (int x = 0; x < kScreenWidth; ++x) {
-      const uint16_t v = src[x];
+      const Pixel v = static_cast<Pixel>(sizeof(Pixel) == 2 ? src[x] : colours[src[x]]);
       for (int k = 0; k < kScale; ++k) first[x * kScale + k] = v;
     }
     out += to.pitch;
@@ -67,9 +68,12 @@ bool ReadWindowScale(int argc, const char* const* argv, int* scale, std::string*
   return true;
 }
 
-void EnlargePicture(PixelBuffer from, PixelBuffer to, int scale) {
-  using Enlarge = void (*)(PixelBuffer, PixelBuffer);
-  static constexpr Enlarge kBy[kMaxWindowScale] = {&EnlargeBy<1>, &EnlargeBy<2>, &EnlargeBy<3>,
-                                                   &EnlargeBy<4>, &EnlargeBy<5>, &EnlargeBy<6>};
-  kBy[scale - 1](from, to);
+void EnlargePicture(PixelBuffer from, const WindowPixels& to, int scale) {
+  using Enlarge = void (*)(PixelBuffer, const WindowPixels&);
+  static constexpr Enlarge kBy[2][kMaxWindowScale] = {
+      {&EnlargeBy<1, uint16_t>, &EnlargeBy<2, uint16_t>, &EnlargeBy<3, uint16_t>,
+       &EnlargeBy<4, uint16_t>, &EnlargeBy<5, uint16_t>, &EnlargeBy<6, uint16_t>},
+      {&EnlargeBy<1, uint32_t>, &EnlargeBy<2, uint32_t>, &EnlargeBy<3, uint32_t>,
+       &EnlargeBy<4, uint32_t>, &EnlargeBy<5, uint32_t>, &EnlargeBy<6, uint32_t>}};
+  kBy[to.bytesPerPixel == 4 ? 1 : 0][scale - 1](from, to);
 }

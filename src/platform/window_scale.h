@@ -2,6 +2,7 @@
 // the enlargement of the 320x240 picture into the window, each pixel an N x N block.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/screen.h"
@@ -14,7 +15,16 @@ constexpr int kMaxWindowScale = 6;  // 1920x1440: past a present-day screen
 // A missing or bad value: false, with the one-line message in *error.
 bool ReadWindowScale(int argc, const char* const* argv, int* scale, std::string* error);
 
+// The window's pixel memory as the flip writes it: RGB565 words like the picture, or
+// 32-bit pixels of the display's own format, each looked up in a colour table.
+struct WindowPixels {
+  void* pixels;
+  int pitch;                // bytes from one row to the next
+  int bytesPerPixel;        // 2 or 4
+  const uint32_t* colours;  // for 4: the window's pixel for each of the 65536 RGB565 values
+};
+
 // Writes every pixel of the 320x240 picture `from` as a scale x scale block of `to`,
-// which holds at least 320 * scale by 240 * scale 16-bit pixels. No smoothing: the
-// window, reduced by scale, is the picture. scale is 1..kMaxWindowScale.
-void EnlargePicture(PixelBuffer from, PixelBuffer to, int scale);
+// which holds at least 320 * scale by 240 * scale pixels. No smoothing: the window,
+// reduced by scale, is the picture. scale is 1..kMaxWindowScale.
+void EnlargePicture(PixelBuffer from, const WindowPixels& to, int scale);

@@ -10,22 +10,39 @@
 
 namespace {
 
-TEST(EnlargePicture, EveryPixelBecomesOneBlockAtEveryScale) {
+// Every window pixel of every scale, padding included, for one pixel size; the
+// count of wrong ones.
+template <class Pixel>
+int WrongPixels(std::vector<uint16_t>& from, int fromPitch, const std::vector<uint32_t>& colours,
+                int scale) {
+  const int toPitch = kScreenWidth * scale + 7;  // pixels
+  constexpr Pixel kUntouched = 0xDEAD;
+  std::vector<Pixel> to(static_cast<size_t>(toPitch) * kScreenHeight * scale, kUntouched);
+  const WindowPixels window{to.data(), toPitch * static_cast<int>(sizeof(Pixel)), sizeof(Pixel),
+                            colours.data()};
+  EnlargePicture(PixelBuffer{from.data(), fromPitch * 2}, window, scale);
+  int wrong = 0;
+  for (int y = 0; y < kScreenHeight * scale; ++y) {
+    for (int x = 0; x < toPitch; ++x) {
+      const uint16_t picture = from[static_cast<size_t>(y / scale) * fromPitch + x / scale];
+      const Pixel want = x >= kScreenWidth * scale ? kUntouched
+                         : sizeof(Pixel) == 2  ? picture
+                                               : static_cast<Pixel>(colours[picture]);
+      wrong += to[static_cast<size_t>(y) * toPitch + x] != want;
+    }
+  }
+  return wrong;
+}
+
+TEST(EnlargePicture, EveryPixelBecomesOneBlockAtEveryScaleOfBothPixelSizes) {
   constexpr int kFromPitch = 330;  // pixels; both pitches wider than the rows
   std::vector<uint16_t> from(kFromPitch * kScreenHeight);
   for (size_t i = 0; i < from.size(); ++i) from[i] = static_cast<uint16_t>(i * 40503u);  // neighbours differ
+  std::vector<uint32_t> colours(65536);
+  for (uint32_t i = 0; i < colours.size(); ++i) colours[i] = i * 2654435761u;  // no two alike
   for (int s = 1; s <= kMaxWindowScale; ++s) {
-    const int toPitch = kScreenWidth * s + 7;
-    std::vector<uint16_t> to(static_cast<size_t>(toPitch) * kScreenHeight * s, 0xDEAD);
-    EnlargePicture(PixelBuffer{from.data(), kFromPitch * 2}, PixelBuffer{to.data(), toPitch * 2}, s);
-    int wrong = 0;
-    for (int y = 0; y < kScreenHeight * s; ++y) {
-      for (int x = 0; x < toPitch; ++x) {
-        const uint16_t want = x < kScreenWidth * s ? from[(y / s) * kFromPitch + x / s] : 0xDEAD;
-        wrong += to[static_cast<size_t>(y) * toPitch + x] != want;
-      }
-    }
-    EXPECT_EQ(wrong, 0) << "scale " << s;
+    EXPECT_EQ(WrongPixels<uint16_t>(from, kFromPitch, colours, s), 0) << "RGB565 window, scale " << s;
+    EXPECT_EQ(WrongPixels<uint32_t>(from, kFromPitch, colours, s), 0) << "32-bit window, scale " << s;
   }
 }
 

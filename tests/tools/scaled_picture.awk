@@ -1,20 +1,22 @@
-# scaled_picture.awk -v s=SCALE: reads an enlarged window's 16-bit pixels, one row a
-# line, and prints: the pixels that differ from the first of their s x s block; the
+# scaled_picture.awk -v s=SCALE: reads an enlarged window's 0xRRGGBB pixels, one row
+# a line, and prints: the pixels that differ from the first of their s x s block; the
 # share (%) of the reduced picture that its commonest colour covers; 1 if that colour
 # is one of the demo's backgrounds (v<<11 | v<<5 | v, low 16 bits); the whole 3x3
 # stamps in the reduced picture (a centre whose four side neighbours are its half).
+# Colours are compared as the demo's RGB565 values: the top bits of each channel.
 function or16(a, b,   r, bit) {  # mawk has no bitwise operators
   r = 0
   for (bit = 1; bit < 65536; bit *= 2) if (int(a / bit) % 2 || int(b / bit) % 2) r += bit
   return r
 }
+function rgb565(p) { return int(p / 524288) % 32 * 2048 + int(p / 1024) % 64 * 32 + int(p / 8) % 32 }
 function half(c) { return int(c / 4096) * 2048 + int(int(c / 32) % 64 / 2) * 32 + int(c % 32 / 2) }
 {
   y = NR - 1
   for (x = 0; x < NF; x++) {
     if (y % s == 0) top[x] = $(x + 1)
     if ($(x + 1) != top[x - x % s]) mixed++
-    if (y % s == 0 && x % s == 0) { c = $(x + 1); r[y / s, x / s] = c; n[c]++ }
+    if (y % s == 0 && x % s == 0) { c = rgb565($(x + 1)); r[y / s, x / s] = c; n[c]++ }
   }
 }
 END {

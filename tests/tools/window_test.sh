@@ -2,8 +2,9 @@
 # window_test.sh PARTICLES: the real demo window under a virtual X server. Plain c
 # must do nothing; Ctrl+C must quit with "Quit game from KeyDown !". Space cycles the
 # display mode on the way. With SCREENSHOT_DIR set, a screenshot of each mode is kept.
-# Then the window enlarged by --scale 3: its size, its picture (3x3 blocks of one
-# colour that reduce to a frame of the demo) and F11 in and out of full screen.
+# Then, on a 24-bit screen as most desktops have, the window enlarged by --scale 3:
+# its size, its picture (3x3 blocks of one colour that reduce to a frame of the
+# demo) and F11 in and out of full screen.
 # Exits 77 (skipped) when no virtual X server can start here.
 set -u
 demo=$(readlink -f "$1")
@@ -25,7 +26,7 @@ trap cleanup EXIT
 # accepts connections, so parallel runs cannot race for the same display.
 # -noreset: SDL connects once to see that X is there and closes again; without it
 # the server resets as that first client leaves and refuses SDL's real connection.
-Xvfb -displayfd 3 -screen 0 1024x768x16 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x16 -screen 1 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [[ -s "$work/display" ]] && break
@@ -102,13 +103,15 @@ xdotool key space; sleep 1.5; shot mode2
 xdotool key space; sleep 1.5; shot mode3
 quit_demo
 
+export DISPLAY=$display.1
 start_demo 960x720 --scale 3
 sleep 1
 xwd -id "$win" -silent >"$work/scaled.xwd" || fail "no screenshot of the scaled window"
 # XWD: a header of 25 big-endian words, the colour map (12 bytes a colour), then rows.
 read -r -a header < <(od -An -v -tu4 --endian=big -N100 "$work/scaled.xwd" | tr -s ' \n' ' ')
-[[ "${header[11]} ${header[7]}" == "16 0" ]] || fail "screenshot is not 16 bits per pixel, LSB first"
-picture=$(od -An -v -tu2 --endian=little -j $((header[0] + 12 * header[19])) -w"${header[12]}" \
+[[ "${header[*]:11:1} ${header[*]:7:1} ${header[*]:14:3}" == "32 0 16711680 65280 255" ]] ||
+  fail "screenshot is not 32-bit 0xRRGGBB, LSB first: ${header[*]}"
+picture=$(od -An -v -tu4 --endian=little -j $((header[0] + 12 * header[19])) -w"${header[12]}" \
   "$work/scaled.xwd" | awk -v s=3 -f "$here/scaled_picture.awk")
 read -r mixed share ramp stamps <<<"$picture"
 [[ $mixed -eq 0 ]] || fail "$mixed window pixels differ from their 3x3 block's first"
