@@ -30,7 +30,7 @@ ScaledSdlScreen::ScaledSdlScreen(SDL_Surface* window, int scale) : window_(windo
   // enlarged window shows exactly the colours SDL shows for the 320x240 one.
   colours_.assign(65536, 0);
   SDL_Surface* all = SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, 16, 0xF800, 0x07E0, 0x001F, 0);
-  if (all == nullptr) return;  // no memory: black, where SDL itself would fail soon
+  if (all == nullptr) return;  // no memory for it: the window stays black, the demo runs on
   for (int y = 0; y < 256; ++y) {
     auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(all->pixels) + y * all->pitch);
     for (int x = 0; x < 256; ++x) row[x] = static_cast<uint16_t>(y * 256 + x);
