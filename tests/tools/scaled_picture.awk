@@ -1,9 +1,8 @@
-# scaled_picture.awk -v s=SCALE: reads an enlarged window's 0xRRGGBB pixels, one row
-# a line, and prints: the pixels that differ from the first of their s x s block; the
-# share (%) of the reduced picture that its commonest colour covers; 1 if that colour
-# is one of the demo's backgrounds (v<<11 | v<<5 | v, low 16 bits); the whole 3x3
-# stamps in the reduced picture (a centre whose four side neighbours are its half).
-# Colours are compared as the demo's RGB565 values: the top bits of each channel.
+# scaled_picture.awk -v s=SCALE: an enlarged window's 0xRRGGBB pixels, one row a line.
+# Prints the pixels unlike the first of their s x s block; for the reduced picture (in
+# RGB565, each channel's top bits): the share (%) of its commonest colour, 1 if that is
+# a background of the demo (v<<11 | v<<5 | v, low 16 bits), and its whole stamps
+# (a centre with its half colour on all four sides).
 function or16(a, b,   r, bit) {  # mawk has no bitwise operators
   r = 0
   for (bit = 1; bit < 65536; bit *= 2) if (int(a / bit) % 2 || int(b / bit) % 2) r += bit
