@@ -2,9 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstddef>
-#include <cstring>
-
 #include "platform/window_scale.h"
 
 // Results of fill, lock and flip are not looked at: drawing goes on regardless.
@@ -26,24 +23,13 @@ int ScaledWindowBits() {
 
 ScaledSdlScreen::ScaledSdlScreen(SDL_Surface* window, int scale) : window_(window), scale_(scale) {
   if (window->format->BytesPerPixel != 4) return;
-  // Every RGB565 value once, converted by SDL's own blit to the window's format: the
-  // enlarged window shows exactly the colours SDL shows for the 320x240 one.
-  colours_.assign(65536, 0);
-  SDL_Surface* all = SDL_CreateRGBSurface(SDL_SWSURFACE, 256, 256, 16, 0xF800, 0x07E0, 0x001F, 0);
-  if (all == nullptr) return;  // no memory for it: the window stays black, the demo runs on
-  for (int y = 0; y < 256; ++y) {
-    auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(all->pixels) + y * all->pitch);
-    for (int x = 0; x < 256; ++x) row[x] = static_cast<uint16_t>(y * 256 + x);
+  // Each RGB565 value in the window's format with its channels shifted up, low bits
+  // clear: the colours SDL's own conversion gives a 16-bit window on such a display.
+  colours_.resize(65536);
+  for (uint32_t v = 0; v < colours_.size(); ++v) {
+    colours_[v] = SDL_MapRGB(window->format, static_cast<Uint8>(v >> 11 << 3),
+                             static_cast<Uint8>((v >> 5 & 0x3F) << 2), static_cast<Uint8>((v & 0x1F) << 3));
   }
-  SDL_Surface* mapped = SDL_ConvertSurface(all, window->format, SDL_SWSURFACE);
-  if (mapped != nullptr) {
-    for (int y = 0; y < 256; ++y) {
-      std::memcpy(&colours_[static_cast<size_t>(y) * 256],
-                  static_cast<uint8_t*>(mapped->pixels) + y * mapped->pitch, 256 * sizeof(uint32_t));
-    }
-    SDL_FreeSurface(mapped);
-  }
-  SDL_FreeSurface(all);
 }
 
 void ScaledSdlScreen::Flip() {
