@@ -1,6 +1,7 @@
 // frame_bench.cpp: particles-bench, the frame and its passes timed on steady-state
 // scenes, optimised and straightforward side by side, against the floor of a mode-3
-// frame (its clear and the stamps it draws, replayed), and the maths the passes use.
+// frame (its clear and the stamps it draws, replayed), the maths the passes use, and
+// the enlargement of a frame into a scaled desktop window.
 // After Google Benchmark's own table it prints a summary of the medians (or of the
 // single runs without --benchmark_repetitions). scripts/bench.sh runs it.
 #include <benchmark/benchmark.h>
@@ -16,6 +17,7 @@
 #include "bench/steady_scene.h"
 #include "fixedpoint/divide.h"
 #include "fixedpoint/trig.h"
+#include "platform/window_scale.h"
 #include "vmath/vmath.h"
 
 namespace {
@@ -87,6 +89,28 @@ void BM_Floor(benchmark::State& state) {
   state.SetLabel(std::to_string(stamps.size()) + " stamps");
 }
 BENCHMARK(BM_Floor)->Unit(benchmark::kMicrosecond);
+
+// A steady mode-3 picture written into a window scale times its size, as the desktop
+// window's flip does (the window's SDL copy to the display not included): RGB565, or
+// 32-bit pixels looked up in a colour table.
+void BM_Enlarge(benchmark::State& state) {
+  const auto scale = static_cast<int>(state.range(0));
+  const auto bytes = static_cast<int>(state.range(1));
+  bench::SteadyScene scene(3, kWarmup);
+  std::vector<uint32_t> colours(65536);
+  for (uint32_t i = 0; i < colours.size(); ++i) colours[i] = i << 8;
+  std::vector<uint8_t> window(static_cast<size_t>(kScreenWidth) * kScreenHeight * scale * scale * bytes);
+  const WindowPixels to{window.data(), kScreenWidth * scale * bytes, bytes, colours.data()};
+  for (auto _ : state) {
+    EnlargePicture(scene.screen.Lock(), to, scale);
+    benchmark::DoNotOptimize(window.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(window.size()));
+  state.SetLabel(std::to_string(kScreenWidth * scale) + "x" + std::to_string(kScreenHeight * scale) +
+                 (bytes == 2 ? ", RGB565" : ", 32-bit"));
+}
+BENCHMARK(BM_Enlarge)->ArgsProduct({{2, 3, 4, 6}, {2, 4}})->Unit(benchmark::kMicrosecond);
 
 // The maths, over arrays of operands drawn once (the loop cost is shared by all).
 std::vector<int32_t> Operands(uint32_t seed, int32_t low, int32_t high) {
@@ -191,6 +215,18 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const std::string base = "BM_Phase/" + std::to_string(p) + "/";
       row(std::string("  ") + kPhaseNames[p], base + "0/iterations:3000/manual_time",
           base + "1/iterations:3000/manual_time");
+    }
+    const double frame3 = Get("BM_Frame/3/0");
+    for (int bytes : {2, 4}) {
+      for (int scale = 2; scale <= kMaxWindowScale; ++scale) {
+        const double e = Get("BM_Enlarge/" + std::to_string(scale) + "/" + std::to_string(bytes));
+        if (e <= 0) continue;
+        const std::string label = "enlarge to " + std::to_string(kScreenWidth * scale) + "x" +
+                                  std::to_string(kScreenHeight * scale) + "x" + std::to_string(8 * bytes);
+        std::printf("  %-26s %12.2f", label.c_str(), e);
+        if (frame3 > 0) std::printf("   %.2fx frame, mode 3", e / frame3);
+        std::printf("\n");
+      }
     }
     const double floor = Get("BM_Floor");
     if (floor <= 0) return;

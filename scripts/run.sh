@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# run.sh: installs what is missing, builds and starts the demo in a window.
-# Without a display it says so and records five seconds with particles-capture
-# instead, leaving the last frame as build/particles.png.
+# run.sh [--scale N]: installs what is missing, builds and starts the demo in a
+# window, N times its 320x240 if asked (the arguments go to the demo). Without a
+# display it says so and records five seconds with particles-capture instead,
+# leaving the last frame as build/particles.png.
 #   scripts/run.sh --web [PORT]: builds the web page and serves build/web on
 #   127.0.0.1:PORT (default 8000) until interrupted.
 set -euo pipefail
@@ -30,5 +31,5 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && "${SDL_VIDEODRIVER:-}" =
 fi
 mkdir -p build/run
 cd build/run
-echo "Space cycles 2D, 3D and both; Ctrl+C or closing the window quits. Log: build/run/ParticlesLog.txt"
-exec ../release/src/app/particles
+echo "Space cycles 2D, 3D and both; F11 toggles full screen; Ctrl+C or closing the window quits. Log: build/run/ParticlesLog.txt"
+exec ../release/src/app/particles "$@"

@@ -10,7 +10,7 @@ root=$PWD
 jobs=$(nproc)
 
 bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
-  xvfb xdotool xauth
+  xvfb xdotool xauth x11-apps
 
 # Each stage says when it starts, so a slow one shows in the log.
 stage() { echo; echo "=== [$SECONDS s] $* ==="; }

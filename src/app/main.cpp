@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "app/demo.h"
 #include "particles/pools.h"
@@ -13,18 +15,31 @@
 #include "platform/sdl_shell.h"
 #include "platform/std_descriptors.h"
 #include "platform/terminate.h"
+#include "platform/window_scale.h"
 
 namespace {
 
 constexpr Uint32 kInitFlags = SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK;  // 0x230
+constexpr int kExitUsage = 64;  // bad arguments, as particles-capture: nothing run, no log
+#if PARTICLES_DESKTOP_WINDOW
+constexpr bool kDesktopWindow = true;  // --scale N and the F11 full-screen key
+#else
+constexpr bool kDesktopWindow = false;  // the console's panel: no command line, no keys of its own
+#endif
 
 SDL_Surface* screen = nullptr;
 SDL_Joystick* joy = nullptr;  // kept open so that its button events arrive
 
 }  // namespace
 
-int main(int, char**) {
-  OpenMissingStandardDescriptors();    // so that the log cannot take a closed one's number
+int main(int argc, char** argv) {
+  OpenMissingStandardDescriptors();  // so that the log cannot take a closed one's number
+  int scale = 1;  // 1: the frame draws straight into the 320x240 window, as on the console
+  std::string error;
+  if (kDesktopWindow && !ReadWindowScale(argc - 1, argv + 1, &scale, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return kExitUsage;
+  }
   LogSystemStart("ParticlesLog.txt");  // exits with status 2 if it cannot be created
   particles::CreatePools();            // 2D, then 3D
 
@@ -36,9 +51,11 @@ int main(int, char**) {
   std::atexit(Terminate);  // from here on every way out runs the exit handler
 
   SDL_ShowCursor(0);
-  screen = SDL_SetVideoMode(320, 240, 16, 0);
+  const int bits = scale > 1 ? ScaledWindowBits() : 16;  // 16: SDL converts for the display
+  screen = SDL_SetVideoMode(kScreenWidth * scale, kScreenHeight * scale, bits, 0);
   if (screen == nullptr) {
-    std::fprintf(stderr, "Couldn't set 320x240x16 video mode: %s\n", SDL_GetError());
+    std::fprintf(stderr, "Couldn't set %dx%dx%d video mode: %s\n", kScreenWidth * scale,
+                 kScreenHeight * scale, bits, SDL_GetError());
     std::exit(2);
   }
   if (SDL_NumJoysticks() > 0) {
@@ -49,12 +66,16 @@ int main(int, char**) {
   mmsp2_regs_init();
   SetCaptionSink(&SetWindowCaption);
 
+  SdlScreen window(screen);
+  std::optional<ScaledSdlScreen> enlarged;  // the picture in memory, enlarged at each flip
+  if (scale > 1) enlarged.emplace(screen, scale);
+  Screen& video = enlarged ? static_cast<Screen&>(*enlarged) : window;
+  SdlEvents events(kDesktopWindow ? screen : nullptr);  // F11: full screen where the display can
+
   Demo demo;
   BuildScenes(demo);
   StartClock(demo, SDL_GetTicks());
 
-  SdlScreen video(screen);
-  SdlEvents events;
   while (!demo.quitGame) RunFrame(demo, SDL_GetTicks(), events, video);
 
   ReleaseScenes(demo);

@@ -1,8 +1,8 @@
 // Runs the built demo headless as a user would. Catches wrong exit statuses, messages
-// or log lines on a normal quit and on each start-up failure, and an exit handler
-// armed too early or not at all. PARTICLES_DEMO and PARTICLES_DEMO_EMULATOR (a command
-// prefix, split at spaces) in the environment run another build instead, such as the
-// console's under qemu-arm.
+// or log lines on a normal quit, on a bad argument and on each start-up failure, and
+// an exit handler armed too early or not at all. PARTICLES_DEMO and
+// PARTICLES_DEMO_EMULATOR (a command prefix, split at spaces) in the environment run
+// another build instead, such as the console's under qemu-arm.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -79,6 +79,18 @@ TEST(DemoRun, SigintEndsItLikeAWindowClose) {
     EXPECT_EQ(DemoMessages(r.err), "");
     ExpectNormalLog(Log(dir), "Quit game from SDL_QUIT !");
   }
+}
+
+TEST(DemoRun, ABadWindowScaleEndsItWithStatus64BeforeAnythingRuns) {
+  support::TempDir dir;
+  ProcessRequest request;
+  request.path = PARTICLES_DEMO;
+  request.args = {"--scale=7"};
+  request.cwd = dir.path();
+  const ProcessResult r = RunProcess(request);
+  EXPECT_EQ(r.exitStatus, 64);
+  EXPECT_EQ(r.err, "particles: bad value for --scale: '7' (1..6)\n");
+  EXPECT_FALSE(FileExists(dir.path() + "/ParticlesLog.txt"));
 }
 
 TEST(DemoRun, ALogThatCannotBeCreatedEndsItWithStatus2AndNoOutput) {
