@@ -7,7 +7,7 @@
 // frame by frame, and no frame of any run may allocate or free memory.
 //
 // After a deliberate change of output, regenerate the file and review its diff:
-//   PARTICLES_GOLDEN_WRITE=1 build/release/tests/app_test --gtest_filter='GoldenRun.*'
+//   PARTICLES_GOLDEN_WRITE=1 build/release/tests/app/app_test --gtest_filter='GoldenRun.*'
 #include <gtest/gtest.h>
 
 #include <algorithm>
