@@ -1,10 +1,10 @@
 // Catches a sine table, quarter mirroring, angle reduction, root seed or Newton step
-// that is off by even one raw unit from the console's values, and accuracy losses.
+// that is off by even one raw unit from the console's values. proofs_test.cpp bounds
+// their errors over whole ranges.
 #include "fixedpoint/trig.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -40,45 +40,20 @@ TEST(Trig, SineAndCosineAtQuarterTurnsAndNegativeAngles) {
   }
 }
 
-TEST(Trig, SineAndCosineStayWithin112RawOverAWholeTurnAndTheSineRisesToPiOver2) {
-  int worstSin = 0, worstCos = 0;
-  int previous = fixsin16(0);
-  for (int a = 0; a <= 411773; ++a) {
-    const double rad = a / 65536.0;
-    const int s = fixsin16(a), c = fixcos16(a);
-    worstSin = std::max(worstSin, static_cast<int>(std::ceil(std::fabs(s - 65536.0 * std::sin(rad)))));
-    worstCos = std::max(worstCos, static_cast<int>(std::ceil(std::fabs(c - 65536.0 * std::cos(rad)))));
-    if (a <= 102943) {
-      ASSERT_GE(s, previous) << "sine falls at raw angle " << a;
-      previous = s;
-    }
-  }
-  EXPECT_LE(worstSin, 112);
-  EXPECT_LE(worstCos, 112);
-}
-
-TEST(Trig, ReciprocalSquareRootSamplesAndItsBoundFrom1Over256To256) {
+TEST(Trig, ReciprocalSquareRootSamplesAndSeeds) {
   for (const Sample s : {Sample{0, 2147483647}, {65536, 65536}, {131072, 46341}, {4 * 65536, 32767},
                          {9 * 65536, 21844}, {16 * 65536, 16382}, {25 * 65536, 13106},
                          {32768, 92682}, {1, 16785446}}) {
     EXPECT_EQ(fixrsqrt16(s.in), s.out) << s.in;
   }
   for (int i = 0; i < 8; ++i) EXPECT_EQ(rsq_tab[i], static_cast<int>(65536.0 / std::sqrt(2.0 + i / 4.0))) << i;
-  for (int32_t x = 256; x <= 256 * 65536; ++x) {
-    const double exact = 65536.0 / std::sqrt(x / 65536.0);
-    if (std::fabs(fixrsqrt16(x) - exact) > exact * 0.0005) FAIL() << "raw " << x << " gives " << fixrsqrt16(x);
-  }
 }
 
-TEST(Trig, SquareRootSamplesAndItsBoundFrom1Over16To16) {
+TEST(Trig, SquareRootSamples) {
   for (const Sample s : {Sample{0, 512}, {65536, 65536}, {16384, 32768}, {131072, 92682},
                          {262144, 131069}, {9 * 65536, 196601}, {100 * 65536, 655310},
                          {1000 * 65536, 2073370}, {4096 * 65536, 4348656}}) {
     EXPECT_EQ(fixsqrt16(s.in), s.out) << s.in;
-  }
-  for (int32_t x = 4096; x <= 16 * 65536; ++x) {
-    const double exact = 65536.0 * std::sqrt(x / 65536.0);
-    if (std::fabs(fixsqrt16(x) - exact) > 22) FAIL() << "raw " << x << " gives " << fixsqrt16(x);
   }
 }
 

@@ -1,13 +1,16 @@
-// The exhaustive division proofs, run once by the optimised build (a minute under the
-// sanitizers or emulation): every divisor's reciprocal and quotients. Catches a
-// reciprocal off by one for some divisor (a seed too coarse, a Newton step that
-// overshoots or wraps) and a quotient off by one anywhere (a missing or wrong
-// correction step, a lost carry, a quotient too wide for the one-word path).
-#include "fixedpoint/divide.h"
-
+// The exhaustive proofs, run once by the optimised build (minutes under the sanitizers
+// or emulation). Catches a reciprocal off by one for some divisor (a seed too coarse, a
+// Newton step that overshoots or wraps), a quotient off by one anywhere (a missing or
+// wrong correction step, a lost carry, a quotient too wide for the one-word path), and
+// an angle or root function that loses accuracy anywhere in its range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+
+#include "fixedpoint/divide.h"
+#include "fixedpoint/trig.h"
 
 #include "fixedpoint/wrap.h"
 
@@ -58,6 +61,37 @@ TEST(Divide, EveryNormalisedReciprocalIsExact) {
     if (got != expected && ++failures <= 5) ADD_FAILURE() << "d " << d << ": " << got << " != " << expected;
   }
   EXPECT_EQ(failures, 0u);
+}
+
+TEST(Bounds, SineAndCosineStayWithin112RawOverAWholeTurnAndTheSineRisesToPiOver2) {
+  int worstSin = 0, worstCos = 0;
+  int previous = fixedpoint::fixsin16(0);
+  for (int a = 0; a <= 411773; ++a) {
+    const double rad = a / 65536.0;
+    const int s = fixedpoint::fixsin16(a), c = fixedpoint::fixcos16(a);
+    worstSin = std::max(worstSin, static_cast<int>(std::ceil(std::fabs(s - 65536.0 * std::sin(rad)))));
+    worstCos = std::max(worstCos, static_cast<int>(std::ceil(std::fabs(c - 65536.0 * std::cos(rad)))));
+    if (a <= 102943) {
+      ASSERT_GE(s, previous) << "sine falls at raw angle " << a;
+      previous = s;
+    }
+  }
+  EXPECT_LE(worstSin, 112);
+  EXPECT_LE(worstCos, 112);
+}
+
+TEST(Bounds, ReciprocalSquareRootIsWithinOneTwentiethOfAPercentFrom1Over256To256) {
+  for (int32_t x = 256; x <= 256 * 65536; ++x) {
+    const double exact = 65536.0 / std::sqrt(x / 65536.0);
+    if (std::fabs(fixedpoint::fixrsqrt16(x) - exact) > exact * 0.0005) FAIL() << "raw " << x << " gives " << fixedpoint::fixrsqrt16(x);
+  }
+}
+
+TEST(Bounds, SquareRootIsWithin22RawFrom1Over16To16) {
+  for (int32_t x = 4096; x <= 16 * 65536; ++x) {
+    const double exact = 65536.0 * std::sqrt(x / 65536.0);
+    if (std::fabs(fixedpoint::fixsqrt16(x) - exact) > 22) FAIL() << "raw " << x << " gives " << fixedpoint::fixsqrt16(x);
+  }
 }
 
 }  // namespace
