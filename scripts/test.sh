@@ -2,11 +2,11 @@
 # test.sh: installs what is missing, builds and runs the whole test suite in two lanes
 # that share the machine's cores:
 #   native:        the optimised build and its tests (the exhaustive proofs among them),
-#                  then the build under AddressSanitizer + UndefinedBehaviorSanitizer
-#                  and its tests;
-#   other targets: the maths and command-line fuzz targets, the 32-bit ARM build under
-#                  emulation, the demo itself built for the console's CPU and run under
-#                  emulation, and the web page in headless Chromium.
+#                  the build under AddressSanitizer + UndefinedBehaviorSanitizer and its
+#                  tests, then the maths and command-line fuzz targets;
+#   other targets: the 32-bit ARM build under emulation, the demo itself built for the
+#                  console's CPU and run under emulation, and the web page in headless
+#                  Chromium.
 # The second lane starts once the optimised build exists (its particles-capture is what
 # the other targets are compared with); its output follows the first lane's. Exits 0
 # when every stage passed, 1 otherwise.
@@ -33,8 +33,6 @@ build() {  # dir, cmake options...
 }
 
 other_targets() {
-  stage "fuzzing (libFuzzer: maths 30 s, particles-capture's command line 20 s)"
-  bash scripts/fuzz.sh 30 20
   stage "32-bit ARM build under qemu-arm"
   bash scripts/arm.sh
   stage "the demo for the console's ARM920T under qemu-arm"
@@ -68,6 +66,9 @@ build build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARTICLES_SANITIZE=ON \
   -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 (cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j "$jobs")
+
+stage "fuzzing (libFuzzer: maths 30 s, particles-capture's command line 20 s)"
+bash scripts/fuzz.sh 30 20
 
 stage "waiting for the other targets' lane"
 status=0
