@@ -14,7 +14,7 @@
 #include "platform/log.h"
 #include "platform/memory_screen.h"
 #include "platform/std_descriptors.h"
-#include "platform/terminate.h"
+#include "platform/console/terminate.h"
 #include "tools/capture_options.h"
 #include "tools/frame_files.h"
 #include "tools/scripted_events.h"
@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
     return kExitNoLog;
   }
   particles::CreatePools();
+  SetExitSteps({&particles::ReportAndDestroyPools, nullptr});
   Demo demo;
   BuildScenes(demo);
   StartClock(demo, options.start);
