@@ -7,7 +7,7 @@
 
 namespace {
 
-using fixed = fixedpoint::fixed_point<16>;
+using fixedpoint::fixed;
 using vec3 = vmath::vec3<fixed>;
 using vec4 = vmath::vec4<fixed>;
 using mat4 = vmath::mat4<fixed>;

@@ -10,12 +10,12 @@
 // +z up the screen. Zero until StartCamera3D and BuildProjection set it up; a zero
 // camera only gives frames with nothing in view.
 struct Camera3D {
-  vmath::vec3<fixedpoint::fixed_point<16>> eye{};      // world position, 16.16
-  vmath::vec3<fixedpoint::fixed_point<16>> camFrom{};  // where the current glide starts
-  vmath::vec3<fixedpoint::fixed_point<16>> camTo{};    // where it ends: the current target
-  vmath::mat4<fixedpoint::fixed_point<16>> projection{};  // built once by BuildProjection
-  vmath::mat4<fixedpoint::fixed_point<16>> view{};        // look-at of the current frame
-  vmath::mat4<fixedpoint::fixed_point<16>> viewProj{};    // projection x view, for the 3D pass
+  vmath::vec3<fixedpoint::fixed> eye{};         // world position, 16.16
+  vmath::vec3<fixedpoint::fixed> camFrom{};     // where the current glide starts
+  vmath::vec3<fixedpoint::fixed> camTo{};       // where it ends: the current target
+  vmath::mat4<fixedpoint::fixed> projection{};  // built once by BuildProjection
+  vmath::mat4<fixedpoint::fixed> view{};        // look-at of the current frame
+  vmath::mat4<fixedpoint::fixed> viewProj{};    // projection x view, for the 3D pass
 };
 
 // Ten fountains in two rows (x = -1 and +1, y = 0, 2, .. 8), the fire and the

@@ -12,7 +12,7 @@ namespace particles {
 // correctly). Rebuilds pool.visibleEmiters, farthest emitter first; for the
 // listed emitters each particle gets its clip position (x, y divided by w),
 // visible flag and shaded colour.
-void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixedpoint::fixed_point<16>>& viewProj,
+void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj,
                      unsigned now, unsigned frameMs);
 
 }  // namespace particles

@@ -9,7 +9,7 @@
 
 namespace particles {
 
-using fixed = fixedpoint::fixed_point<16>;
+using fixedpoint::fixed;
 using vec4 = vmath::vec4<fixed>;
 
 struct Particle3DData {
