@@ -1,5 +1,5 @@
 // pool.h: ParticlePool, a scene's preallocated particle and emitter storage with its
-// best-fit block map, the per-frame visible list, the block report and a map checker.
+// best-fit block map, the per-frame visible list and its walk, the block report and a map checker.
 #pragma once
 
 // Block map invariants (CheckBlockMap verifies them):
@@ -191,6 +191,20 @@ void ParticlePool<EmiterT, ParticleT, DataT, kLabel>::LogAllocation() const {
     }
   }
   LogSystemOut("< Particles System LOG END >");
+}
+
+// Calls draw(d) on the data record of every visible particle of the listed emitters,
+// in list order and block order: the order the plots stamp them in, so later stamps
+// cover earlier ones.
+template <class Pool, class Draw>
+void ForEachVisibleParticle(const Pool& pool, Draw&& draw) {
+  for (uint32_t i = 0; i < pool.visibleCount; ++i) {
+    const auto* const data = pool.visibleEmiters[i]->data;
+    const uint32_t count = pool.visibleEmiters[i]->count;
+    for (uint32_t k = 0; k < count; ++k) {
+      if (data[k].visible != 0) draw(data[k]);
+    }
+  }
 }
 
 // Verifies every invariant listed at the top of this file. Returns an empty string
