@@ -12,8 +12,8 @@ using particles::EmiterVec2;
 
 constexpr uint32_t kLegMs = 4000;
 
-// Takes one emitter from the 2D pool and gives it its place, behaviours, velocity
-// array (particle k on entry count - k) and the emitter's own entry 0.
+// Takes one emitter from the 2D pool and gives it its place, behaviours and velocities,
+// entry 0 starting at start.
 Emiter* MakeEmiter(uint32_t count, int32_t x, int32_t y, uint32_t radius,
                    particles::ParticleFunc particleFunc, particles::EmiterFunc emiterFunc,
                    EmiterVec2 start) {
@@ -25,9 +25,7 @@ Emiter* MakeEmiter(uint32_t count, int32_t x, int32_t y, uint32_t radius,
   e->particleFunc = particleFunc;
   e->emiterFunc = emiterFunc;
   e->radius = radius;
-  e->velocities = new EmiterVec2[count + 1];
-  for (uint32_t k = 0; k < count; ++k) e->particles[k].velocity = &e->velocities[count - k];
-  e->velocities[0] = start;
+  particles::BindVelocities(*e, start);
   return e;
 }
 

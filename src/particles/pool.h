@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "platform/log.h"
 
@@ -191,6 +192,19 @@ void ParticlePool<EmiterT, ParticleT, DataT, kLabel>::LogAllocation() const {
     }
   }
   LogSystemOut("< Particles System LOG END >");
+}
+
+// Gives an allocated emitter its array of count + 1 velocities, which it owns and
+// ReleaseEmiter frees: entry 0, the emitter's own state that its behaviour reads, starts
+// as start; particle k moves by entry count - k. The other entries start at zero (each
+// particle sets its own at birth, before it reads it).
+template <class EmiterT>
+void BindVelocities(EmiterT& emiter, std::remove_pointer_t<decltype(EmiterT::velocities)> start) {
+  const uint32_t count = emiter.count;
+  auto* const velocities = new std::remove_pointer_t<decltype(EmiterT::velocities)>[count + 1]();
+  emiter.velocities = velocities;
+  for (uint32_t k = 0; k < count; ++k) emiter.particles[k].velocity = &velocities[count - k];
+  velocities[0] = start;
 }
 
 // Calls draw(d) on the data record of every visible particle of the listed emitters,
