@@ -1,5 +1,6 @@
-// capture_options.h: the command line of particles-capture and the scripted
-// clock and input it describes. The usage text in capture_options.cpp is the reference.
+// capture_options.h: the command line of particles-capture and the scripted clock and
+// input it describes. The options table in capture_options.cpp is the one place they are
+// described: the parser, --help and the web page's address all read it.
 #pragma once
 
 #include <cstdint>
