@@ -6,26 +6,27 @@
 
 namespace reference {
 
+using fixedpoint::MakeNativeDivisor;  // the / operator's quotient, one division each
 using particles::fixed;
 
 void Update2DEmiters(particles::Pool2D& pool, const particles::Camera2D& camera, unsigned now,
                      unsigned dt) {
-  particles::List2DEmiters<fixedpoint::MakeNativeDivisor>(pool, camera, now, dt);
+  particles::List2DEmiters<MakeNativeDivisor>(pool, camera, now, dt);
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
-    particles::Emiter& emiter = *pool.visibleEmiters[i];
-    for (uint32_t k = 0; k < emiter.count; ++k) emiter.particleFunc(&emiter, emiter.particles + k, now, dt);
-    particles::Project2DParticles<fixedpoint::MakeNativeDivisor>(emiter.data, emiter.count, camera);
+    particles::Emiter& e = *pool.visibleEmiters[i];
+    for (uint32_t k = 0; k < e.count; ++k) e.particleFunc(&e, e.particles + k, now, dt);
+    particles::Project2DParticles<MakeNativeDivisor>(e.data, e.count, camera);
   }
 }
 
 void Update3DEmiters(particles::Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned now,
                      unsigned frameMs) {
   const fixed dt = particles::FrameSeconds(frameMs);
-  particles::List3DEmiters<fixedpoint::MakeNativeDivisor>(pool, viewProj, now, dt);
+  particles::List3DEmiters<MakeNativeDivisor>(pool, viewProj, now, dt);
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
-    particles::Emiter3D& emiter = *pool.visibleEmiters[i];
-    for (uint32_t k = 0; k < emiter.count; ++k) emiter.particleFunc(&emiter, emiter.particles + k, now, dt);
-    particles::Project3DParticles<fixedpoint::MakeNativeDivisor>(emiter.data, emiter.count, viewProj);
+    particles::Emiter3D& e = *pool.visibleEmiters[i];
+    for (uint32_t k = 0; k < e.count; ++k) e.particleFunc(&e, e.particles + k, now, dt);
+    particles::Project3DParticles<MakeNativeDivisor>(e.data, e.count, viewProj);
   }
 }
 

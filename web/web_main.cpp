@@ -268,7 +268,8 @@ int main(int argc, char** argv) {
 
   LogSystemStart("ParticlesLog.txt");  // in the page's in-memory file system
   particles::CreatePools();            // 2D, then 3D
-  SetExitSteps({&particles::ReportAndDestroyPools, nullptr});  // no SDL_Quit: the canvas keeps its frame
+  // No SDL_Quit at the end: the canvas keeps the last frame.
+  SetExitSteps({&particles::ReportAndDestroyPools, nullptr});
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     // As in the demo, before the exit handler is armed: the log is left as it is.
     TellPage("error", std::string("Couldn't initialize SDL: ") + SDL_GetError());

@@ -53,8 +53,10 @@ void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer) {
     // particle has -1.0 <= x <= 1.0, so x + 1.0 is 0..131072 raw, and times 158.0
     // (raw 158 << 16) the 16.16 product is exactly (x + 65536) * 158, far from any
     // wrap; likewise 118.0 for y.
-    const uint32_t px = ((static_cast<uint32_t>(d.clip.x.raw()) + 65536u) * kStampHalfSpanX + 65536u) >> 16;
-    const uint32_t py = ((static_cast<uint32_t>(d.clip.y.raw()) + 65536u) * kStampHalfSpanY + 65536u) >> 16;
+    const uint32_t x = static_cast<uint32_t>(d.clip.x.raw()) + 65536u;
+    const uint32_t y = static_cast<uint32_t>(d.clip.y.raw()) + 65536u;
+    const uint32_t px = (x * kStampHalfSpanX + 65536u) >> 16;
+    const uint32_t py = (y * kStampHalfSpanY + 65536u) >> 16;
     Stamp(pixels + static_cast<int>(py) * stride + static_cast<int>(px), stride, d.shadedColour);
   });
 }

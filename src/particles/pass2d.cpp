@@ -58,13 +58,15 @@ void Project2DParticles(ParticleData* data, uint32_t count, const Camera2D& came
   }
 }
 
-template void List2DEmiters<fixedpoint::MakeSharedDivisor>(Pool2D&, const Camera2D&, unsigned, unsigned);
-template void List2DEmiters<fixedpoint::MakeNativeDivisor>(Pool2D&, const Camera2D&, unsigned, unsigned);
-template void Project2DParticles<fixedpoint::MakeSharedDivisor>(ParticleData*, uint32_t, const Camera2D&);
-template void Project2DParticles<fixedpoint::MakeNativeDivisor>(ParticleData*, uint32_t, const Camera2D&);
+using fixedpoint::MakeNativeDivisor;
+using fixedpoint::MakeSharedDivisor;
+template void List2DEmiters<MakeSharedDivisor>(Pool2D&, const Camera2D&, unsigned, unsigned);
+template void List2DEmiters<MakeNativeDivisor>(Pool2D&, const Camera2D&, unsigned, unsigned);
+template void Project2DParticles<MakeSharedDivisor>(ParticleData*, uint32_t, const Camera2D&);
+template void Project2DParticles<MakeNativeDivisor>(ParticleData*, uint32_t, const Camera2D&);
 
 void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt) {
-  List2DEmiters<fixedpoint::MakeSharedDivisor>(pool, camera, now, dt);
+  List2DEmiters<MakeSharedDivisor>(pool, camera, now, dt);
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
     Emiter* emiter = pool.visibleEmiters[i];
     Run2DParticles(emiter, now, dt);
@@ -74,7 +76,7 @@ void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigne
       k = Project2DVector(emiter->data, emiter->count, camera.x, camera.y, camera.zoom.raw());
     }
 #endif
-    Project2DParticles<fixedpoint::MakeSharedDivisor>(emiter->data + k, emiter->count - k, camera);
+    Project2DParticles<MakeSharedDivisor>(emiter->data + k, emiter->count - k, camera);
   }
 }
 

@@ -86,14 +86,16 @@ void Project3DParticles(Particle3DData* data, unsigned count, const mat4& viewPr
   }
 }
 
-template void List3DEmiters<fixedpoint::MakeSharedDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
-template void List3DEmiters<fixedpoint::MakeNativeDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
-template void Project3DParticles<fixedpoint::MakeSharedDivisor>(Particle3DData*, unsigned, const mat4&);
-template void Project3DParticles<fixedpoint::MakeNativeDivisor>(Particle3DData*, unsigned, const mat4&);
+using fixedpoint::MakeNativeDivisor;
+using fixedpoint::MakeSharedDivisor;
+template void List3DEmiters<MakeSharedDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
+template void List3DEmiters<MakeNativeDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
+template void Project3DParticles<MakeSharedDivisor>(Particle3DData*, unsigned, const mat4&);
+template void Project3DParticles<MakeNativeDivisor>(Particle3DData*, unsigned, const mat4&);
 
 void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned frameMs) {
   const fixed dt = FrameSeconds(frameMs);
-  List3DEmiters<fixedpoint::MakeSharedDivisor>(pool, viewProj, now, dt);
+  List3DEmiters<MakeSharedDivisor>(pool, viewProj, now, dt);
   for (unsigned i = 0; i < pool.visibleCount; ++i) {
     Emiter3D& emiter = *pool.visibleEmiters[i];
     Run3DParticles(&emiter, now, dt);
@@ -101,7 +103,7 @@ void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned 
 #if defined(__x86_64__)
     if (HaveVectorProjection()) k = Project3DVector(emiter.data, emiter.count, viewProj);
 #endif
-    Project3DParticles<fixedpoint::MakeSharedDivisor>(emiter.data + k, emiter.count - k, viewProj);
+    Project3DParticles<MakeSharedDivisor>(emiter.data + k, emiter.count - k, viewProj);
   }
 }
 

@@ -23,7 +23,8 @@ constexpr bool StampFits(int32_t x, int32_t y) {
 // 3D: clip x and y, divided by w, are on screen from -1.0 to 1.0.
 constexpr int32_t kClipEdge = 65536;  // 1.0
 constexpr bool OnScreen(fixedpoint::fixed q) {
-  return static_cast<uint32_t>(q.raw()) + uint32_t{kClipEdge} <= 2u * kClipEdge;  // one unsigned test
+  // One unsigned test: below -1.0 the sum wraps past 2.0.
+  return static_cast<uint32_t>(q.raw()) + uint32_t{kClipEdge} <= 2u * kClipEdge;
 }
 
 // Depth shading: a particle darkens by one step per kFadeStep of its w, each channel
