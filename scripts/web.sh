@@ -45,8 +45,12 @@ if [[ -n ${EM_CACHE:-} ]]; then
   export EM_CACHE EM_FROZEN_CACHE=
 fi
 cache=$(em-config CACHE)
-# The configured build remembers the cache's headers: a new cache needs a new build folder.
+# The configured build remembers the cache's headers: a new cache needs a new build folder,
+# as does one configured from another source folder (web/ alone, as it once was).
 if [[ -f $web/emcache.stamp && $(cat "$web/emcache.stamp") != "$cache" ]]; then rm -rf "$web"; fi
+if [[ -f $web/CMakeCache.txt ]] && ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$web/CMakeCache.txt"; then
+  rm -rf "$web"
+fi
 mkdir -p "$web"
 echo "$cache" >"$web/emcache.stamp"
 if [[ -n ${EM_CACHE:-} ]]; then
@@ -56,9 +60,9 @@ if [[ -n ${EM_CACHE:-} ]]; then
 fi
 
 step "page: Emscripten $(emcc --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p'), system libraries in $cache"
-quietly "$web/configure.log" emcmake cmake -S "$root/web" -B "$web" -DCMAKE_BUILD_TYPE=Release \
-  -DPARTICLES_WERROR=ON
-quietly "$web/build.log" cmake --build "$web" -j "$jobs"
+quietly "$web/configure.log" emcmake cmake -S "$root" -B "$web" -DCMAKE_BUILD_TYPE=Release \
+  -DPARTICLES_WERROR=ON -DPARTICLES_WITH_SDL=OFF -DPARTICLES_WITH_PNG=OFF -DBUILD_TESTING=OFF
+quietly "$web/build.log" cmake --build "$web" -j "$jobs" --target particles_web
 for file in particles.html particles.js particles.wasm; do
   [[ -s $web/$file ]] || { echo "web: $web/$file was not made" >&2; exit 1; }
 done
