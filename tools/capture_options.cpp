@@ -133,29 +133,17 @@ const Option kOptions[] = {
     {"--raw", "FILE",
      "the screen after the last frame's flip: 320x240, row-major, RGB565\n"
      "little-endian, 153600 bytes",
-     [](Reading& r, const std::string& v) -> const char* {
-       r.options.rawFile = v;
-       return nullptr;
-     }},
+     [](Reading& r, const std::string& v) -> const char* { r.options.rawFile = v; return nullptr; }},
     {"--png", "FILE",
      "the same frame as an 8-bit RGB PNG, channels widened by bit replication\n"
      "(r8 = r5<<3 | r5>>2, g8 = g6<<2 | g6>>4, b8 = b5<<3 | b5>>2)",
-     [](Reading& r, const std::string& v) -> const char* {
-       r.options.pngFile = v;
-       return nullptr;
-     }},
+     [](Reading& r, const std::string& v) -> const char* { r.options.pngFile = v; return nullptr; }},
     {"--stream", nullptr,
      "every frame's screen, raw as above, to standard output (pipe it to ffmpeg:\n"
      "-f rawvideo -pix_fmt rgb565le -s 320x240)",
-     [](Reading& r, const std::string&) -> const char* {
-       r.options.stream = true;
-       return nullptr;
-     }},
+     [](Reading& r, const std::string&) -> const char* { r.options.stream = true; return nullptr; }},
     {"--help", nullptr, "usage",
-     [](Reading& r, const std::string&) -> const char* {
-       r.options.help = true;
-       return nullptr;
-     }},
+     [](Reading& r, const std::string&) -> const char* { r.options.help = true; return nullptr; }},
 };
 
 const Option* Find(const std::string& name) {

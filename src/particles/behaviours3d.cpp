@@ -93,8 +93,9 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, con
       [&](const BirthBits& b) {
         // The colour records the birth offset: blue for x, green for y, red for z.
         particle->data->colour = static_cast<uint16_t>(b.b0 | (b.b1 << 6) | (b.b2 << 11));
-        particle->data->position = emiter->position + vec4{fixed(b.b0) * kCometCell, fixed(b.b1) * kCometCell,
-                                                           fixed(b.b2) * kCometCell, kZero};
+        const vec4 offset{fixed(b.b0) * kCometCell, fixed(b.b1) * kCometCell,
+                          fixed(b.b2) * kCometCell, kZero};
+        particle->data->position = emiter->position + offset;
       },
       [] {});  // a live trail particle stays put
 }
