@@ -1,13 +1,14 @@
-// reference_passes.h: the 2D and 3D passes and plots done straightforwardly, the
-// reference the demo's own must equal bit for bit and the baseline the benchmarks
-// measure them against. They run the demo's pass steps with the / operator's own
-// quotients, call the particle behaviours through their pointer, leave out the vector
-// projections and stamp with PlotStamp, which works its row offset out per call.
+// reference_passes.h: the passes and plots done straightforwardly: the reference the
+// demo's own must equal bit for bit, and the baseline the benchmarks measure them against.
 #pragma once
 
 #include "app/demo.h"
 
 namespace reference {
+
+// They run the demo's pass steps with the / operator's own quotients, call the particle
+// behaviours through their pointer, leave out the vector projections and stamp with
+// PlotStamp, which works its row offset out per call.
 
 void Update2DEmiters(particles::Pool2D& pool, const particles::Camera2D& camera, unsigned now,
                      unsigned dt);

@@ -1,6 +1,5 @@
-// capture_options.h: the command line of particles-capture and the scripted clock and
-// input it describes. The options table in capture_options.cpp is the one place they are
-// described: the parser, --help and the web page's address all read it.
+// capture_options.h: particles-capture's command line and the scripted clock and input it
+// describes; capture_options.cpp's table is its one description (parser, --help, the page).
 #pragma once
 
 #include <cstdint>

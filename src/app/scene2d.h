@@ -1,4 +1,5 @@
-// scene2d.h: the 2D scene's twelve emitters: ten fountains, the fire and the comet.
+// scene2d.h: the 2D scene's twelve emitters, taken from the 2D pool at start-up: ten
+// fountains at random spots, the fire at the bottom and the comet in the middle.
 #pragma once
 
 #include "particles/pools.h"

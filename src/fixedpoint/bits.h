@@ -1,6 +1,5 @@
-// bits.h: the leading-zero count that the reciprocal, the reciprocal square root and the
-// shared divisor normalise by, from a table of the byte values: the console's CPU has no
-// count instruction.
+// bits.h: the leading-zero count the reciprocals, the root and the shared divisor
+// normalise by, from a table of the byte values: the console's CPU has no count instruction.
 #pragma once
 
 #include <array>

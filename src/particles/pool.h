@@ -1,5 +1,5 @@
-// pool.h: ParticlePool, a scene's preallocated particle and emitter storage with its
-// best-fit block map, the per-frame visible list and its walk, the block report and a map checker.
+// pool.h: ParticlePool, a scene's preallocated particles and emitters: the best-fit block
+// map, the visible list and its walk, the velocities' binding, the block report, a checker.
 #pragma once
 
 // Block map invariants (CheckBlockMap verifies them):
@@ -198,10 +198,10 @@ void ParticlePool<EmiterT, ParticleT, DataT, kLabel>::LogAllocation() const {
 // ReleaseEmiter frees: entry 0, the emitter's own state that its behaviour reads, starts
 // as start; particle k moves by entry count - k. The other entries start at zero (each
 // particle sets its own at birth, before it reads it).
-template <class EmiterT>
-void BindVelocities(EmiterT& emiter, std::remove_pointer_t<decltype(EmiterT::velocities)> start) {
+template <class EmiterT, class Velocity = std::remove_pointer_t<decltype(EmiterT::velocities)>>
+void BindVelocities(EmiterT& emiter, const Velocity& start) {
   const uint32_t count = emiter.count;
-  auto* const velocities = new std::remove_pointer_t<decltype(EmiterT::velocities)>[count + 1]();
+  Velocity* const velocities = new Velocity[count + 1]();
   emiter.velocities = velocities;
   for (uint32_t k = 0; k < count; ++k) emiter.particles[k].velocity = &velocities[count - k];
   velocities[0] = start;

@@ -1,6 +1,5 @@
-// projection.h: where a projected particle lands and whether it is drawn: the 2D view's
-// screen centre and stamp margin, the 3D camera's -1.0..1.0 square and its darkening with
-// depth. The scalar passes and the vector projections (project_x86.cpp) share them.
+// projection.h: where a projected particle lands, whether it is drawn and how dark, for the
+// scalar passes and the vector projections alike: screen centre, stamp margin, clip square.
 #pragma once
 
 #include <cstdint>
