@@ -1,19 +1,19 @@
-// reference_passes.h: the straightforward 2D and 3D passes and plots (one division per
-// quotient), the reference the optimised ones in src/ must equal bit for bit and the
-// baseline the benchmarks measure them against.
+// reference_passes.h: the passes and plots done straightforwardly: the reference the
+// demo's own must equal bit for bit, and the baseline the benchmarks measure them against.
 #pragma once
-
-#include <cstdint>
 
 #include "app/demo.h"
 
 namespace reference {
 
+// They run the demo's pass steps with the / operator's own quotients, call the particle
+// behaviours through their pointer, leave out the vector projections and stamp with
+// PlotStamp, which works its row offset out per call.
+
 void Update2DEmiters(particles::Pool2D& pool, const particles::Camera2D& camera, unsigned now,
                      unsigned dt);
 void Update3DEmiters(particles::Pool3D& pool, const vmath::mat4<particles::fixed>& viewProj,
                      unsigned now, unsigned frameMs);
-// Both plots stamp with the demo's PlotStamp, which works its row offset out per call.
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer);
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer);
 

@@ -36,27 +36,16 @@ void SteadyScene::RunFrame() { ::RunFrame(demo, NextTicks(), noPresses_, screen)
 
 std::vector<Stamp> SteadyScene::VisibleStamps() const {
   std::vector<Stamp> stamps;
-  const particles::Pool2D& p2 = *particles::g_2DPool;
   if ((demo.displayMode & 1) != 0) {
-    for (uint32_t i = 0; i < p2.visibleCount; ++i) {
-      const particles::Emiter& e = *p2.visibleEmiters[i];
-      for (uint32_t k = 0; k < e.count; ++k) {
-        const particles::ParticleData& d = e.data[k];
-        if (d.visible != 0) stamps.push_back({d.screenX, d.screenY, d.colour});
-      }
-    }
+    particles::ForEachVisibleParticle(*particles::g_2DPool, [&](const particles::ParticleData& d) {
+      stamps.push_back({d.screenX, d.screenY, d.colour});
+    });
   }
-  const particles::Pool3D& p3 = *particles::g_3DPool;
   if ((demo.displayMode & 2) != 0) {
-    for (uint32_t i = 0; i < p3.visibleCount; ++i) {
-      const particles::Emiter3D& e = *p3.visibleEmiters[i];
-      for (uint32_t k = 0; k < e.count; ++k) {
-        const particles::Particle3DData& d = e.data[k];
-        if (d.visible == 0) continue;
-        const reference::ScreenPoint p = reference::StampCentre(d);
-        stamps.push_back({p.x, p.y, d.shadedColour});
-      }
-    }
+    particles::ForEachVisibleParticle(*particles::g_3DPool, [&](const particles::Particle3DData& d) {
+      const reference::ScreenPoint p = reference::StampCentre(d);
+      stamps.push_back({p.x, p.y, d.shadedColour});
+    });
   }
   return stamps;
 }

@@ -7,10 +7,8 @@
 # log must equal the native build's (build/release) byte for byte.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
+source scripts/stage.sh
 arm=${PARTICLES_ARM_DIR:-build/arm}
-native=${PARTICLES_NATIVE_DIR:-build/release}
-jobs=$(nproc)
 toolchain=$root/cmake/toolchains/arm-linux-gnueabi.cmake
 target_root=/usr/arm-linux-gnueabi
 qemu=(qemu-arm -cpu arm926 -L "$target_root")
@@ -19,13 +17,6 @@ flags=(-march=armv4t -mtune=arm920t -marm -mfloat-abi=soft)
 bash scripts/deps.sh cmake make gcc g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
   g++-arm-linux-gnueabi qemu-user googletest
 
-step() { echo "--- [$SECONDS s] $*"; }
-quietly() {  # log file, command...: runs it, shows the log's tail only if it fails
-  local log=$1; shift
-  if ! "$@" >"$log" 2>&1; then
-    tail -n 60 "$log"; echo "arm: failed: $* (log: $log)" >&2; exit 1
-  fi
-}
 mkdir -p "$arm"
 
 # GoogleTest from Debian's sources, built once by the same cross compiler.
@@ -77,13 +68,8 @@ bash tests/bench/count_plugin_test.sh
 step "unit tests under qemu-arm"
 (cd "$arm" && ctest --output-on-failure -j "$jobs")
 
-# The native reference: the optimised build the test script makes (built here if absent).
 step "particles-capture: ARM against native ($native)"
-if [[ ! -f $native/CMakeCache.txt ]]; then
-  quietly "$arm/native-configure.log" cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release \
-    -DPARTICLES_WERROR=ON
-fi
-quietly "$arm/native-build.log" cmake --build "$native" -j "$jobs" --target particles-capture
+native_build "$arm" particles-capture
 
 # Where two byte streams of 320x240 RGB565 pictures first differ, as frame and pixel.
 where() {  # file a, file b

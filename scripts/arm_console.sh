@@ -8,24 +8,15 @@
 # build/release) and the simulated console on the ARM binary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
+source scripts/stage.sh
 sdk=$root/${PARTICLES_CONSOLE_SDK_DIR:-build/console-sdk}
 console=${PARTICLES_CONSOLE_DIR:-build/console}
-native=${PARTICLES_NATIVE_DIR:-build/release}
-jobs=$(nproc)
 sysroot=$sdk/sysroot
 target_root=/usr/arm-linux-gnueabi
 
 bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libgtest-dev libpng-dev \
   g++-arm-linux-gnueabi qemu-user dpkg-dev
 
-step() { echo "--- [$SECONDS s] $*"; }
-quietly() {  # log file, command...: runs it, shows the log's tail only if it fails
-  local log=$1; shift
-  if ! "$@" >"$log" 2>&1; then
-    tail -n 60 "$log"; echo "arm_console: failed: $* (log: $log)" >&2; exit 1
-  fi
-}
 
 # SDL as this route needs it: one static library, the dummy video and audio drivers
 # (no screen or sound card under emulation), the Linux joystick driver, POSIX threads and
@@ -114,11 +105,7 @@ qemu=("$(command -v qemu-arm)" -cpu arm926 -L "$sysroot")
 # The harness of the native demo's end-to-end tests, pointed at the ARM binary. SDL is
 # linked statically into it, so the two cases that preload an SDL stand-in do not apply.
 step "the demo's end-to-end tests under qemu-arm"
-if [[ ! -f $native/CMakeCache.txt ]]; then
-  quietly "$console/native-configure.log" cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release \
-    -DPARTICLES_WERROR=ON
-fi
-quietly "$console/native-build.log" cmake --build "$native" -j "$jobs" --target tools_test
+native_build "$console" tools_test
 PARTICLES_DEMO=$demo PARTICLES_DEMO_EMULATOR="${qemu[*]}" \
   "$native/tests/tools/tools_test" --gtest_brief=1 \
   --gtest_filter='DemoRun.*:-DemoRun.AVideoModeThatCannotBeSet*:DemoRun.AJoystickThatCannotBeOpened*'

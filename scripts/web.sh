@@ -8,10 +8,8 @@
 # Skips, saying so and with status 0, only where Emscripten or Chromium cannot be installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
+source scripts/stage.sh
 web=${PARTICLES_WEB_DIR:-build/web}
-native=${PARTICLES_NATIVE_DIR:-build/release}
-jobs=$(nproc)
 mode=${1:-test}
 case $mode in
   test | --build-only) ;;
@@ -20,13 +18,6 @@ case $mode in
   *) echo "usage: scripts/web.sh [--build-only | --screenshot FILE]" >&2; exit 64 ;;
 esac
 
-step() { echo "--- [$SECONDS s] $*"; }
-quietly() {  # log file, command...: runs it, shows the log's tail only if it fails
-  local log=$1; shift
-  if ! "$@" >"$log" 2>&1; then
-    tail -n 60 "$log"; echo "web: failed: $* (log: $log)" >&2; exit 1
-  fi
-}
 skip() { echo "web: SKIPPED: $* cannot be installed here (see above); the web page is not built or tested"; exit 0; }
 
 bash scripts/deps.sh cmake make g++ pkg-config libsdl1.2-dev libpng-dev
@@ -45,8 +36,12 @@ if [[ -n ${EM_CACHE:-} ]]; then
   export EM_CACHE EM_FROZEN_CACHE=
 fi
 cache=$(em-config CACHE)
-# The configured build remembers the cache's headers: a new cache needs a new build folder.
+# The configured build remembers the cache's headers: a new cache needs a new build folder,
+# as does one configured from another source folder (web/ alone, as it once was).
 if [[ -f $web/emcache.stamp && $(cat "$web/emcache.stamp") != "$cache" ]]; then rm -rf "$web"; fi
+if [[ -f $web/CMakeCache.txt ]] && ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$web/CMakeCache.txt"; then
+  rm -rf "$web"
+fi
 mkdir -p "$web"
 echo "$cache" >"$web/emcache.stamp"
 if [[ -n ${EM_CACHE:-} ]]; then
@@ -56,9 +51,9 @@ if [[ -n ${EM_CACHE:-} ]]; then
 fi
 
 step "page: Emscripten $(emcc --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p'), system libraries in $cache"
-quietly "$web/configure.log" emcmake cmake -S "$root/web" -B "$web" -DCMAKE_BUILD_TYPE=Release \
-  -DPARTICLES_WERROR=ON
-quietly "$web/build.log" cmake --build "$web" -j "$jobs"
+quietly "$web/configure.log" emcmake cmake -S "$root" -B "$web" -DCMAKE_BUILD_TYPE=Release \
+  -DPARTICLES_WERROR=ON -DPARTICLES_WITH_SDL=OFF -DPARTICLES_WITH_PNG=OFF -DBUILD_TESTING=OFF
+quietly "$web/build.log" cmake --build "$web" -j "$jobs" --target particles_web
 for file in particles.html particles.js particles.wasm; do
   [[ -s $web/$file ]] || { echo "web: $web/$file was not made" >&2; exit 1; }
 done
@@ -72,13 +67,8 @@ if [[ $mode == --screenshot ]]; then
   exit 0
 fi
 
-# The reference: the optimised native build the test script makes (built here if absent).
 step "native particles-capture ($native)"
-if [[ ! -f $native/CMakeCache.txt ]]; then
-  quietly "$web/native-configure.log" cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release \
-    -DPARTICLES_WERROR=ON
-fi
-quietly "$web/native-build.log" cmake --build "$native" -j "$jobs" --target particles-capture
+native_build "$web" particles-capture
 
 step "browser tests in headless Chromium ($(chromium --version 2>/dev/null))"
 node tests/web/browser_test.mjs "$web" "$native/tools/particles-capture"

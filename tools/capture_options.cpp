@@ -4,35 +4,6 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: particles-capture [options]\n"
-    "Runs the demo's start-up, frame loop and shutdown headlessly on a scripted clock;\n"
-    "writes ParticlesLog.txt in the working directory, as the demo does.\n"
-    "  --frames N      frames to run, N >= 1 (default 1)\n"
-    "  --dt MS         milliseconds between two clock readings (default 16; 0..100000)\n"
-    "  --start MS      the tick value read at the end of start-up (default 0)\n"
-    "  --stall F:MS    from frame F on, every clock reading is MS ms later (repeatable, cumulative)\n"
-    "  --press F:KEY   deliver one input event in frame F's event drain (repeatable; in command-line\n"
-    "                  order). KEY: space (key-down sym 32) | c (sym 99, no modifier) |\n"
-    "                  ctrl-c (sym 99, mod 0x0040) | rctrl-c (sym 99, mod 0x0080) |\n"
-    "                  start (joystick button 8) | select (button 9) | button:N (0..255) |\n"
-    "                  quit (the window-close quit event)\n"
-    "  --raw FILE      the screen after the last frame's flip: 320x240, row-major, RGB565\n"
-    "                  little-endian, 153600 bytes\n"
-    "  --png FILE      the same frame as an 8-bit RGB PNG, channels widened by bit replication\n"
-    "                  (r8 = r5<<3 | r5>>2, g8 = g6<<2 | g6>>4, b8 = b5<<3 | b5>>2)\n"
-    "  --stream        every frame's screen, raw as above, to standard output (pipe it to ffmpeg:\n"
-    "                  -f rawvideo -pix_fmt rgb565le -s 320x240)\n"
-    "  --help          usage\n"
-    "Values are decimal digits; --opt=value means --opt value; a repeated option keeps its last\n"
-    "value (--stall and --press add up). Every F is 1..N.\n"
-    "Exit status: 0 done; 64 bad arguments (nothing run, no log written); 74 an output could\n"
-    "not be written, the log and standard output included (a line each on standard error; the\n"
-    "log is complete unless it failed itself; when --stream cannot be written the run ends\n"
-    "after that frame as a quit ends it, so the log holds the start-up, the frame-rate lines\n"
-    "so far and the shutdown, with no quit line); 2 the log file could not be created (a line\n"
-    "naming it and the reason).\n";
-
 // Decimal digits only, no sign, no spaces; false when empty, not a number or above max.
 // Leading zeros are digits like any other, however many there are.
 bool ParseNumber(const std::string& text, uint64_t max, uint64_t* out) {
@@ -85,96 +56,191 @@ bool SplitFrame(const std::string& value, uint64_t* frame, std::string* rest) {
   return true;
 }
 
+// A command line being read: the options so far, and each --stall and --press as
+// written, with its frame, for the range check once N is final.
+struct Reading {
+  CaptureOptions options;
+  struct Framed {
+    uint64_t frame;
+    std::string written;  // "NAME VALUE"
+  };
+  std::vector<Framed> framed;
+};
+
+// One option: its name, what its value looks like in the usage (null for an option
+// without one; a FILE value may not be empty), its usage text, and how its value is
+// taken. take returns null for a good value, else the hint that ends the refusal
+// "bad value for NAME: 'VALUE' (HINT)".
+struct Option {
+  const char* name;
+  const char* operand;
+  const char* usage;  // continuation lines after each '\n'
+  const char* (*take)(Reading& r, const std::string& value);
+};
+
+const Option kOptions[] = {
+    {"--frames", "N", "frames to run, N >= 1 (default 1)",
+     [](Reading& r, const std::string& v) -> const char* {
+       uint64_t n = 0;
+       if (!ParseNumber(v, UINT64_MAX, &n) || n < 1) return "N >= 1";
+       r.options.frames = n;
+       return nullptr;
+     }},
+    {"--dt", "MS", "milliseconds between two clock readings (default 16; 0..100000)",
+     [](Reading& r, const std::string& v) -> const char* {
+       uint64_t n = 0;
+       if (!ParseNumber(v, 100000, &n)) return "0..100000";
+       r.options.dt = static_cast<uint32_t>(n);
+       return nullptr;
+     }},
+    {"--start", "MS", "the tick value read at the end of start-up (default 0)",
+     [](Reading& r, const std::string& v) -> const char* {
+       uint64_t n = 0;
+       if (!ParseNumber(v, UINT32_MAX, &n)) return "0..4294967295";
+       r.options.start = static_cast<uint32_t>(n);
+       return nullptr;
+     }},
+    {"--stall", "F:MS",
+     "from frame F on, every clock reading is MS ms later (repeatable, cumulative)",
+     [](Reading& r, const std::string& v) -> const char* {
+       uint64_t frame = 0, ms = 0;
+       std::string rest;
+       if (!SplitFrame(v, &frame, &rest) || !ParseNumber(rest, 100000, &ms)) {
+         return "F:MS, MS 0..100000";
+       }
+       r.options.stalls.push_back(Stall{frame, static_cast<uint32_t>(ms)});
+       r.framed.push_back({frame, "--stall " + v});
+       return nullptr;
+     }},
+    {"--press", "F:KEY",
+     "deliver one input event in frame F's event drain (repeatable; in command-line\n"
+     "order). KEY: space (key-down sym 32) | c (sym 99, no modifier) |\n"
+     "ctrl-c (sym 99, mod 0x0040) | rctrl-c (sym 99, mod 0x0080) |\n"
+     "start (joystick button 8) | select (button 9) | button:N (0..255) |\n"
+     "quit (the window-close quit event)",
+     [](Reading& r, const std::string& v) -> const char* {
+       uint64_t frame = 0;
+       std::string rest;
+       Press press{};
+       if (!SplitFrame(v, &frame, &rest) || !ParseKey(rest, &press)) {
+         return "F:KEY, see --help for the keys";
+       }
+       press.frame = frame;
+       r.options.presses.push_back(press);
+       r.framed.push_back({frame, "--press " + v});
+       return nullptr;
+     }},
+    {"--raw", "FILE",
+     "the screen after the last frame's flip: 320x240, row-major, RGB565\n"
+     "little-endian, 153600 bytes",
+     [](Reading& r, const std::string& v) -> const char* { r.options.rawFile = v; return nullptr; }},
+    {"--png", "FILE",
+     "the same frame as an 8-bit RGB PNG, channels widened by bit replication\n"
+     "(r8 = r5<<3 | r5>>2, g8 = g6<<2 | g6>>4, b8 = b5<<3 | b5>>2)",
+     [](Reading& r, const std::string& v) -> const char* { r.options.pngFile = v; return nullptr; }},
+    {"--stream", nullptr,
+     "every frame's screen, raw as above, to standard output (pipe it to ffmpeg:\n"
+     "-f rawvideo -pix_fmt rgb565le -s 320x240)",
+     [](Reading& r, const std::string&) -> const char* { r.options.stream = true; return nullptr; }},
+    {"--help", nullptr, "usage",
+     [](Reading& r, const std::string&) -> const char* { r.options.help = true; return nullptr; }},
+};
+
+const Option* Find(const std::string& name) {
+  for (const Option& option : kOptions) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+// The usage: each option on its line, its text from column 18 on.
+std::string MakeUsage() {
+  constexpr size_t kColumn = 18;  // where the options' texts start
+  std::string usage =
+      "usage: particles-capture [options]\n"
+      "Runs the demo's start-up, frame loop and shutdown headlessly on a scripted clock;\n"
+      "writes ParticlesLog.txt in the working directory, as the demo does.\n";
+  for (const Option& option : kOptions) {
+    std::string line = std::string("  ") + option.name;
+    if (option.operand != nullptr) line += std::string(" ") + option.operand;
+    line.resize(kColumn, ' ');
+    for (const char* c = option.usage; *c != '\0'; ++c) {
+      line += *c;
+      if (*c == '\n') line.append(kColumn, ' ');
+    }
+    usage += line + "\n";
+  }
+  return usage +
+         "Values are decimal digits; --opt=value means --opt value; a repeated option keeps its last\n"
+         "value (--stall and --press add up). Every F is 1..N.\n"
+         "Exit status: 0 done; 64 bad arguments (nothing run, no log written); 74 an output could\n"
+         "not be written, the log and standard output included (a line each on standard error; the\n"
+         "log is complete unless it failed itself; when --stream cannot be written the run ends\n"
+         "after that frame as a quit ends it, so the log holds the start-up, the frame-rate lines\n"
+         "so far and the shutdown, with no quit line); 2 the log file could not be created (a line\n"
+         "naming it and the reason).\n";
+}
+
+// One argument, and its value from the next one where it takes one and has no
+// "=value": the index of the last argument it used, or -1 with *error set.
+int ReadOption(Reading& r, int argc, const char* const* argv, int i, std::string* error) {
+  const std::string arg = argv[i];
+  std::string name = arg, value;
+  const size_t eq = arg.find('=');
+  const bool hasValue = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
+  if (hasValue) {
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+  }
+  const Option* option = Find(name);
+  // An option without a value is unknown with one, as any other name is.
+  if (option == nullptr || (option->operand == nullptr && hasValue)) {
+    *error = "particles-capture: unknown argument '" + arg + "' (see --help)";
+    return -1;
+  }
+  if (option->operand != nullptr && !hasValue) {
+    if (i + 1 >= argc) {
+      *error = "particles-capture: " + name + " needs a value";
+      return -1;
+    }
+    value = argv[++i];
+  }
+  if (option->operand != nullptr && std::strcmp(option->operand, "FILE") == 0 && value.empty()) {
+    *error = "particles-capture: " + name + " needs a file name";
+    return -1;
+  }
+  if (const char* hint = option->take(r, value)) {
+    *error = "particles-capture: bad value for " + name + ": '" + value + "' (" + hint + ")";
+    return -1;
+  }
+  return i;
+}
+
 bool ParseArguments(int argc, const char* const* argv, CaptureOptions* options,
                     std::string* error) {
-  CaptureOptions o;
-  std::vector<std::string> frameArgs;  // the --stall/--press values, checked against N last
+  Reading r;
   for (int i = 0; i < argc; ++i) {
-    std::string arg = argv[i];
-    std::string name = arg, value;
-    bool hasValue = false;
-    const size_t eq = arg.find('=');
-    if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      hasValue = true;
-    }
-    const bool takesValue = name == "--frames" || name == "--dt" || name == "--start" ||
-                            name == "--stall" || name == "--press" || name == "--raw" ||
-                            name == "--png";
-    if (name == "--help" && !hasValue) {
-      o.help = true;
-      continue;
-    }
-    if (name == "--stream" && !hasValue) {
-      o.stream = true;
-      continue;
-    }
-    if (!takesValue) {
-      *error = "particles-capture: unknown argument '" + arg + "' (see --help)";
-      return false;
-    }
-    if (!hasValue) {
-      if (i + 1 >= argc) {
-        *error = "particles-capture: " + name + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-    }
-    const std::string bad = "particles-capture: bad value for " + name + ": '" + value + "'";
-    uint64_t n = 0;
-    if (name == "--frames") {
-      if (!ParseNumber(value, UINT64_MAX, &n) || n < 1) { *error = bad + " (N >= 1)"; return false; }
-      o.frames = n;
-    } else if (name == "--dt") {
-      if (!ParseNumber(value, 100000, &n)) { *error = bad + " (0..100000)"; return false; }
-      o.dt = static_cast<uint32_t>(n);
-    } else if (name == "--start") {
-      if (!ParseNumber(value, UINT32_MAX, &n)) { *error = bad + " (0..4294967295)"; return false; }
-      o.start = static_cast<uint32_t>(n);
-    } else if (name == "--stall") {
-      uint64_t frame = 0;
-      std::string rest;
-      if (!SplitFrame(value, &frame, &rest) || !ParseNumber(rest, 100000, &n)) {
-        *error = bad + " (F:MS, MS 0..100000)";
-        return false;
-      }
-      o.stalls.push_back(Stall{frame, static_cast<uint32_t>(n)});
-      frameArgs.push_back(name + " " + value);
-    } else if (name == "--press") {
-      uint64_t frame = 0;
-      std::string rest;
-      Press press{};
-      if (!SplitFrame(value, &frame, &rest) || !ParseKey(rest, &press)) {
-        *error = bad + " (F:KEY, see --help for the keys)";
-        return false;
-      }
-      press.frame = frame;
-      o.presses.push_back(press);
-      frameArgs.push_back(name + " " + value);
-    } else if (name == "--raw" || name == "--png") {
-      if (value.empty()) { *error = "particles-capture: " + name + " needs a file name"; return false; }
-      (name == "--raw" ? o.rawFile : o.pngFile) = value;
-    }
+    i = ReadOption(r, argc, argv, i, error);
+    if (i < 0) return false;
   }
   // Frames are checked once N is final, since a later --frames may change it.
-  size_t s = 0, p = 0;
-  for (const std::string& arg : frameArgs) {
-    const bool isStall = arg.compare(0, 7, "--stall") == 0;
-    const uint64_t frame = isStall ? o.stalls[s++].frame : o.presses[p++].frame;
-    if (frame < 1 || frame > o.frames) {
-      *error = "particles-capture: frame out of range in '" + arg + "' (1.." +
-               std::to_string(o.frames) + ")";
+  for (const Reading::Framed& f : r.framed) {
+    if (f.frame < 1 || f.frame > r.options.frames) {
+      *error = "particles-capture: frame out of range in '" + f.written + "' (1.." +
+               std::to_string(r.options.frames) + ")";
       return false;
     }
   }
-  *options = o;
+  *options = r.options;
   return true;
 }
 
 }  // namespace
 
-const char* CaptureUsage() { return kUsage; }
+const char* CaptureUsage() {
+  static const std::string usage = MakeUsage();
+  return usage.c_str();
+}
 
 std::string Printable(std::string_view text) {
   static const char kHex[] = "0123456789abcdef";

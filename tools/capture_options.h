@@ -1,5 +1,5 @@
-// capture_options.h: the command line of particles-capture and the scripted
-// clock and input it describes. The usage text in capture_options.cpp is the reference.
+// capture_options.h: particles-capture's command line and the scripted clock and input it
+// describes; capture_options.cpp's table is its one description (parser, --help, the page).
 #pragma once
 
 #include <cstdint>

@@ -50,14 +50,15 @@ bool WritePngFile(const char* path, const uint16_t* picture) {
   for (int i = 0; i < kPictureWords; ++i) WidenRgb565(picture[i], &rgb[3 * static_cast<size_t>(i)]);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = 320;
-  image.height = 240;
+  image.width = kScreenWidth;
+  image.height = kScreenHeight;
   image.format = PNG_FORMAT_RGB;
   // Encoded in memory and written as --raw is: the library's own file writer removes
   // its output path when a write fails, whatever that path was.
   std::vector<uint8_t> png(PNG_IMAGE_PNG_SIZE_MAX(image));
   png_alloc_size_t size = png.size();
-  const int ok = png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 320 * 3, nullptr);
+  const int ok = png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(),
+                                           kScreenWidth * 3, nullptr);
   png_image_free(&image);
   if (ok == 0) return false;
   png.resize(size);

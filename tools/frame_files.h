@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int kPictureWords = 320 * 240;
+#include "platform/screen.h"
+
+constexpr int kPictureWords = kScreenWidth * kScreenHeight;
 constexpr int kPictureBytes = kPictureWords * 2;  // 153600
 
 // The picture as little-endian bytes, whatever the host's byte order.

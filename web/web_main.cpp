@@ -29,7 +29,7 @@
 #include "platform/fps.h"
 #include "platform/log.h"
 #include "platform/memory_screen.h"
-#include "platform/terminate.h"
+#include "platform/console/terminate.h"
 #include "tools/capture_options.h"
 #include "tools/frame_files.h"
 #include "tools/scripted_events.h"
@@ -268,6 +268,8 @@ int main(int argc, char** argv) {
 
   LogSystemStart("ParticlesLog.txt");  // in the page's in-memory file system
   particles::CreatePools();            // 2D, then 3D
+  // No SDL_Quit at the end: the canvas keeps the last frame.
+  SetExitSteps({&particles::ReportAndDestroyPools, nullptr});
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     // As in the demo, before the exit handler is armed: the log is left as it is.
     TellPage("error", std::string("Couldn't initialize SDL: ") + SDL_GetError());

@@ -43,27 +43,27 @@ void HandleEvent(Demo& demo, const SDL_Event& event) {
 }
 
 void BuildScenes(Demo& demo) {
-  CreateScene2D(demo.emiters2D);
+  CreateScene2D(*particles::g_2DPool, demo.emiters2D);
   CreateScene3D(*particles::g_3DPool, demo.emiters3D);
   BuildProjection(demo.views.camera3D);
+  StartCamera3D(demo.views.camera3D);
 }
 
 void StartClock(Demo& demo, uint32_t ticks) {
   demo.lastTicks = ticks;
   InitViews(demo.views, ticks);  // the first frame always starts a pan leg
-  StartCamera3D(demo.views.camera3D);
-  demo.displayMode = 1;
-  demo.quitGame = false;
 }
 
 void ReleaseScenes(Demo& demo) {
   LogSystemOut("Quitting...");
-  for (int i = 0; i < kScene2DEmiters; ++i) {
-    // Alternately, so each pool sees its own emitters back in creation order.
-    particles::g_2DPool->ReleaseEmiter(demo.emiters2D[i]);
-    particles::g_3DPool->ReleaseEmiter(demo.emiters3D[i]);
-    demo.emiters2D[i] = nullptr;
-    demo.emiters3D[i] = nullptr;
+  // Each pool gets its own emitters back in creation order.
+  for (particles::Emiter*& emiter : demo.emiters2D) {
+    particles::g_2DPool->ReleaseEmiter(emiter);
+    emiter = nullptr;
+  }
+  for (particles::Emiter3D*& emiter : demo.emiters3D) {
+    particles::g_3DPool->ReleaseEmiter(emiter);
+    emiter = nullptr;
   }
   LogSystemOut("Quit !");
 }

@@ -9,6 +9,7 @@
 #include "app/render.h"
 #include "app/scene2d.h"
 #include "app/scene3d.h"
+#include "app/views.h"
 #include "particles/pass2d.h"
 #include "particles/pass3d.h"
 #include "platform/fps.h"
@@ -20,17 +21,19 @@ struct Demo {
   uint32_t lastTicks = 0;  // previous clock reading, milliseconds
   int32_t color = 0;       // background counter, one step per frame
   Views views;             // 2D view, shared view timer and the 3D camera
-  particles::Emiter* emiters2D[kScene2DEmiters] = {};  // kept for the shutdown
-  particles::Emiter3D* emiters3D[12] = {};             // likewise
+  particles::Emiter* emiters2D[kScene2DEmiters] = {};    // kept for the shutdown
+  particles::Emiter3D* emiters3D[kScene3DEmiters] = {};  // likewise
 };
 
 // Applies one event of the queue (quit requests only set the flag).
 void HandleEvent(Demo& demo, const SDL_Event& event);
 
-// Start-up steps after the platform is up: both scenes and the projection.
+// Start-up steps after the platform is up: both scenes from their pools, the
+// projection and the 3D camera's start position.
 void BuildScenes(Demo& demo);
 
-// Start-up's last step: the clock reading the first frame's dt is measured from.
+// Start-up's last step: the clock reading the first frame's dt is measured from,
+// and the views' timer started on it.
 void StartClock(Demo& demo, uint32_t ticks);
 
 // Shutdown after the loop: "Quitting...", every emitter back to its pool, "Quit !".

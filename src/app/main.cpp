@@ -10,11 +10,11 @@
 #include "app/demo.h"
 #include "particles/pools.h"
 #include "platform/fps.h"
-#include "platform/hardware.h"
+#include "platform/console/hardware.h"
 #include "platform/log.h"
 #include "platform/sdl_shell.h"
 #include "platform/std_descriptors.h"
-#include "platform/terminate.h"
+#include "platform/console/terminate.h"
 #include "platform/window_scale.h"
 
 namespace {
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
     std::exit(1);
   }
-  SetSdlQuit(&SDL_Quit);
+  SetExitSteps({&particles::ReportAndDestroyPools, &SDL_Quit});
   std::atexit(Terminate);  // from here on every way out runs the exit handler
 
   SDL_ShowCursor(0);

@@ -40,34 +40,23 @@ void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer) {
   const int stride = buffer.pitch / 2;
   uint16_t* const pixels = buffer.pixels;
-  for (uint32_t i = 0; i < pool.visibleCount; ++i) {
-    const particles::Emiter* emiter = pool.visibleEmiters[i];
-    const particles::ParticleData* const data = emiter->data;
-    const uint32_t count = emiter->count;
-    for (uint32_t k = 0; k < count; ++k) {
-      const particles::ParticleData& d = data[k];
-      if (d.visible != 0) Stamp(pixels + d.screenY * stride + d.screenX, stride, d.colour);
-    }
-  }
+  particles::ForEachVisibleParticle(pool, [=](const particles::ParticleData& d) {
+    Stamp(pixels + d.screenY * stride + d.screenX, stride, d.colour);
+  });
 }
 
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer) {
   const int stride = buffer.pitch / 2;
   uint16_t* const pixels = buffer.pixels;
-  for (uint32_t i = 0; i < pool.visibleCount; ++i) {
-    const particles::Emiter3D* emiter = pool.visibleEmiters[i];
-    const particles::Particle3DData* const data = emiter->data;
-    const uint32_t count = emiter->count;
-    for (uint32_t k = 0; k < count; ++k) {
-      const particles::Particle3DData& d = data[k];
-      if (d.visible == 0) continue;
-      // ((x + 1.0) * 158.0 + 1.0).to_int() in plain 32-bit arithmetic: a visible
-      // particle has -1.0 <= x <= 1.0, so x + 1.0 is 0..131072 raw, and times 158.0
-      // (raw 158 << 16) the 16.16 product is exactly (x + 65536) * 158, far from any
-      // wrap; likewise 118.0 for y.
-      const uint32_t px = ((static_cast<uint32_t>(d.clip.x.raw()) + 65536u) * 158u + 65536u) >> 16;
-      const uint32_t py = ((static_cast<uint32_t>(d.clip.y.raw()) + 65536u) * 118u + 65536u) >> 16;
-      Stamp(pixels + static_cast<int>(py) * stride + static_cast<int>(px), stride, d.shadedColour);
-    }
-  }
+  particles::ForEachVisibleParticle(pool, [=](const particles::Particle3DData& d) {
+    // ((x + 1.0) * 158.0 + 1.0).to_int() in plain 32-bit arithmetic: a visible
+    // particle has -1.0 <= x <= 1.0, so x + 1.0 is 0..131072 raw, and times 158.0
+    // (raw 158 << 16) the 16.16 product is exactly (x + 65536) * 158, far from any
+    // wrap; likewise 118.0 for y.
+    const uint32_t x = static_cast<uint32_t>(d.clip.x.raw()) + 65536u;
+    const uint32_t y = static_cast<uint32_t>(d.clip.y.raw()) + 65536u;
+    const uint32_t px = (x * kStampHalfSpanX + 65536u) >> 16;
+    const uint32_t py = (y * kStampHalfSpanY + 65536u) >> 16;
+    Stamp(pixels + static_cast<int>(py) * stride + static_cast<int>(px), stride, d.shadedColour);
+  });
 }

@@ -22,6 +22,11 @@ void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c);
 // block order, so later stamps cover earlier ones. The screen must be locked.
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer);
 
+// Where the 3D plot centres a visible particle: clip x and y of -1.0..1.0 go to
+// (x + 1.0) times these half spans plus 1.0, two pixels inside the screen's half.
+constexpr int kStampHalfSpanX = kScreenWidth / 2 - 2;   // 158
+constexpr int kStampHalfSpanY = kScreenHeight / 2 - 2;  // 118
+
 // Stamps every visible particle of the 3D pool's listed emitters in list order,
 // farthest emitter first, so nearer ones cover farther ones. Normalised x and y
 // of -1..1 map to columns 1..317 and rows 1..237 (y = -1 at the top); the centre

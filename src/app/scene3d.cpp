@@ -7,7 +7,7 @@
 
 namespace {
 
-using fixed = fixedpoint::fixed_point<16>;
+using fixedpoint::fixed;
 using vec3 = vmath::vec3<fixed>;
 using vec4 = vmath::vec4<fixed>;
 using mat4 = vmath::mat4<fixed>;
@@ -40,7 +40,7 @@ Emiter3D* Build(particles::Pool3D& pool, const EmiterKind& kind, const vec4& pos
 
 }  // namespace
 
-void CreateScene3D(particles::Pool3D& pool, Emiter3D* emiters[12]) {
+void CreateScene3D(particles::Pool3D& pool, Emiter3D* (&emiters)[kScene3DEmiters]) {
   const EmiterKind fountain{150, kFountainRadius, &particles::Fontaine3DParticles, nullptr,
                             &particles::Fontaine3DParticlesInit};
   const EmiterKind fire{1000, kWideRadius, &particles::Feu3DParticles, nullptr,
@@ -106,33 +106,14 @@ void RetargetCamera3D(Camera3D& camera) {
 }
 
 void UpdateCamera3D(Camera3D& camera, unsigned remaining) {
-  const fixed t = fixed(static_cast<int>(remaining)) / fixed(4000);  // 1.0 at the leg's start
+  // 1.0 at the leg's start.
+  const fixed t = fixed(static_cast<int>(remaining)) / fixed(static_cast<int>(kViewLegMs));
   camera.eye = camera.camTo * (kOne - t) + camera.camFrom * t;
 
-  // Look-at towards the origin with up = -z. With the eye on the origin f is zero,
-  // and so are s and u: the matrix keeps only its w row, every clip w is 0, and
-  // the pass draws nothing that frame. normalize of zero is zero, so no division.
+  // Towards the origin with up = -z. With the eye on the origin the matrix keeps only
+  // its w row (look_at says why): every clip w is 0, and the pass draws nothing that frame.
+  const vec3 origin{kZero, kZero, kZero};
   const vec3 up{kZero, kZero, -kOne};
-  const vec3 f = vmath::normalize(vec3{kZero, kZero, kZero} - camera.eye);
-  const vec3 s = vmath::normalize(vmath::cross(f, up));
-  const vec3 u = vmath::cross(s, f);
-
-  mat4 rotation = vmath::identity4<fixed>();
-  rotation.m[0] = s.x;
-  rotation.m[1] = s.y;
-  rotation.m[2] = s.z;
-  rotation.m[4] = u.x;
-  rotation.m[5] = u.y;
-  rotation.m[6] = u.z;
-  rotation.m[8] = -f.x;
-  rotation.m[9] = -f.y;
-  rotation.m[10] = -f.z;
-
-  mat4 translation = vmath::identity4<fixed>();
-  translation.m[3] = -camera.eye.x;
-  translation.m[7] = -camera.eye.y;
-  translation.m[11] = -camera.eye.z;
-
-  camera.view = rotation * translation;
+  camera.view = vmath::look_at(camera.eye, origin, up);
   camera.viewProj = camera.projection * camera.view;
 }

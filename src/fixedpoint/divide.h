@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "fixedpoint/bits.h"
 #include "fixedpoint/wrap.h"
 
 namespace fixedpoint {
@@ -68,28 +69,9 @@ constexpr uint32_t Reciprocal(uint32_t d) {
   return v + (remainder >= d ? 1u : 0u);
 }
 
-// Leading zero bits of the byte values: 8 for 0 down to 0 for 128..255.
-constexpr std::array<uint8_t, 256> MakeByteZeros() {
-  std::array<uint8_t, 256> zeros{};
-  for (uint32_t b = 0; b < 256; ++b) {
-    uint8_t n = 8;
-    for (uint32_t v = b; v != 0; v >>= 1) --n;
-    zeros[b] = n;
-  }
-  return zeros;
-}
-inline constexpr std::array<uint8_t, 256> kByteZeros = MakeByteZeros();
-
-// Leading zero bits of m != 0 from its top nonzero byte: the console's CPU has no
-// count instruction.
-constexpr uint32_t LeadingZeros(uint32_t m) {
-  if (m >> 16 != 0) return m >> 24 != 0 ? kByteZeros[m >> 24] : 8u + kByteZeros[m >> 16];
-  return m >> 8 != 0 ? 16u + kByteZeros[m >> 8] : 24u + kByteZeros[m];
-}
-
 constexpr Divisor MakeDivisor(int32_t divisor) {  // divisor must not be 0
   const uint32_t m = divisor < 0 ? 0u - static_cast<uint32_t>(divisor) : static_cast<uint32_t>(divisor);
-  const uint32_t s = LeadingZeros(m);
+  const auto s = static_cast<uint32_t>(LeadingZeros(m));
   const uint32_t d = m << s;
   return Divisor{m, d, Reciprocal(d), s, divisor < 0};
 }

@@ -1,6 +1,8 @@
 // fixed_point.cpp: the reciprocal seed table, the angle constants and fixinv<16>.
 #include "fixedpoint/fixed_point.h"
 
+#include "fixedpoint/bits.h"
+
 namespace fixedpoint {
 
 const uint16_t rcp_tab[8] = {32768, 29127, 26214, 23831, 21845, 20164, 18724, 17476};
@@ -15,7 +17,7 @@ int fixinv<16>(int d) {
   // recursion: -(-32768.0) wraps to itself and would recurse without end.
   const bool negative = d < 0;
   if (negative) d = neg32(d);
-  const int n = leading_zeros(static_cast<uint32_t>(d));
+  const int n = LeadingZeros(static_cast<uint32_t>(d));
   const int i = 28 - n >= 0 ? asr32(d, 28 - n) & 7 : 0;  // the three bits after the leading one
   const int e = n - 16;
   int32_t z = static_cast<int32_t>(rcp_tab[i]) * 4;  // 2 / (1 + i/8), then scaled by 2^e

@@ -1,4 +1,4 @@
-// fixed_point.h: the 16.16 number type with its exact product and quotient, the
+// fixed_point.h: the 16.16 number type (fixed) with its exact product and quotient, the
 // decimal-constant conversion float2fix, the reciprocal fixinv and the angle constants.
 #pragma once
 
@@ -81,20 +81,11 @@ class fixed_point {
   int32_t raw_;
 };
 
+// The demo's number: every position, velocity, matrix entry and angle is 16.16.
+using fixed = fixed_point<16>;
+
 // Seeds of fixinv: entry i is the 16.16 value of 1 / (2 (1 + i/8)), truncated.
 extern const uint16_t rcp_tab[8];
-
-// Number of leading zero bits of a 32-bit word by halving the search (16, 8, 4,
-// 2, 1), which needs no special instruction; 0 gives 31, like 1.
-constexpr int leading_zeros(uint32_t x) {
-  int n = 0;
-  if ((x & 0xFFFF0000u) == 0) { n += 16; x <<= 16; }
-  if ((x & 0xFF000000u) == 0) { n += 8; x <<= 8; }
-  if ((x & 0xF0000000u) == 0) { n += 4; x <<= 4; }
-  if ((x & 0xC0000000u) == 0) { n += 2; x <<= 2; }
-  if ((x & 0x80000000u) == 0) { n += 1; }
-  return n;
-}
 
 // Raw reciprocal 1/d without a division: a seed from the leading four bits of d
 // and two Newton-Raphson steps z = z (2 - d z). Meaningful for |d| >= 8 raw; for

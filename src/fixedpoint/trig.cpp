@@ -1,6 +1,7 @@
 // trig.cpp: the reciprocal square root seeds and the four angle and root functions.
 #include "fixedpoint/trig.h"
 
+#include "fixedpoint/bits.h"
 #include "fixedpoint/fixed_point.h"
 
 namespace fixedpoint {
@@ -32,7 +33,7 @@ int fixcos16(int a) { return QuarterWave(TurnFraction(a) + 0x40000000u); }  // a
 int fixrsqrt16(int x) {
   if (x == 0) return 2147483647;
   if (x == 0x10000) return 0x10000;  // 1.0
-  const int n = leading_zeros(static_cast<uint32_t>(x));
+  const int n = LeadingZeros(static_cast<uint32_t>(x));
   const int i = 28 - n >= 0 ? asr32(x, 28 - n) & 7 : 0;
   const int e = n - 16;
   int32_t y = static_cast<int32_t>(rsq_tab[i]) * 2;

@@ -1,5 +1,6 @@
 #include "particles/behaviours3d.h"
 
+#include "particles/pool.h"
 #include "particles/random.h"
 #include "vmath/vmath.h"
 
@@ -9,6 +10,7 @@ namespace {
 using vec3 = vmath::vec3<fixed>;
 using mat4 = vmath::mat4<fixed>;
 
+constexpr fixed kZero = fixed::from_raw(0);
 constexpr fixed kOne = fixed::from_raw(65536);               // 1.0
 constexpr fixed kGravity = fixed::from_raw(-9830400);        // -150.0 units/s^2 along z
 constexpr fixed kFountainSpread = fixed::from_raw(19660);    // 0.3 (truncated)
@@ -17,97 +19,85 @@ constexpr fixed kFireCell = fixed::from_raw(3276);           // 0.05 (truncated)
 constexpr fixed kCometCell = fixed::from_raw(1966);          // 0.03 (truncated)
 constexpr fixed kCometTurnRate = fixed::from_raw(196608);    // 3.0 radians/s
 constexpr fixed kCometSpeed = fixed::from_raw(196608);       // 3.0 units/s
-
-// The shared life rule, decided in this order on every call: an empty slot is
-// born (two draws: its life of 64..319 ms, then r for the birth rule), a particle
-// past its deathTime empties its slot, anything else lives on and moves.
-enum class Life { kBorn, kDied, kMoves };
-
-Life Advance(Particle3D* particle, unsigned now, int* r) {
-  if (particle->deathTime == 0) {
-    particle->deathTime = now + static_cast<unsigned>(Rand() % 256) + 64;
-    *r = Rand();
-    return Life::kBorn;
-  }
-  if (particle->deathTime < now) {
-    particle->deathTime = 0;
-    return Life::kDied;
-  }
-  return Life::kMoves;
-}
+// Entry 0 of every 3D emitter's velocities at set-up; only the comet reads it.
+constexpr vec4 kStartVelocity{kOne, kZero, kZero, kOne};
 
 // The three five-bit fields of a birth draw and the three-bit field under b2.
 struct BirthBits {
   int b0, b1, b2, q;
 };
 
-BirthBits Split(int r) {
-  return {r & 31, (r >> 5) & 31, (r >> 10) & 31, (r >> 10) & 7};
-}
-
-void BindVelocities(Emiter3D* emiter) {
-  const unsigned count = emiter->count;
-  // Value-initialised: the particles set their entry at birth before reading it,
-  // so the zeros are never seen, but no entry is ever indeterminate either.
-  vec4* velocities = new vec4[count + 1]();
-  emiter->velocities = velocities;
-  for (unsigned k = 0; k < count; ++k) emiter->particles[k].velocity = &velocities[count - k];
-  velocities[0] = vec4{kOne, fixed::from_raw(0), fixed::from_raw(0), kOne};
+// The shared life rule, decided in this order on every call: an empty slot is born
+// (two draws: its life of 64..319 ms, then the bits of born(bits)), a particle past its
+// deathTime empties its slot, anything else lives on: moves().
+template <class Born, class Moves>
+void Live(Particle3D* particle, unsigned now, Born&& born, Moves&& moves) {
+  if (particle->deathTime == 0) {
+    particle->deathTime = now + static_cast<unsigned>(Rand() % 256) + 64;
+    const int r = Rand();
+    born(BirthBits{r & 31, (r >> 5) & 31, (r >> 10) & 31, (r >> 10) & 7});
+  } else if (particle->deathTime < now) {
+    particle->deathTime = 0;
+  } else {
+    moves();
+  }
 }
 
 }  // namespace
 
-void Fontaine3DParticlesInit(Emiter3D* emiter) { BindVelocities(emiter); }
-void Feu3DParticlesInit(Emiter3D* emiter) { BindVelocities(emiter); }
-void Comete3DParticlesInit(Emiter3D* emiter) { BindVelocities(emiter); }
+void Fontaine3DParticlesInit(Emiter3D* emiter) { BindVelocities(*emiter, kStartVelocity); }
+void Feu3DParticlesInit(Emiter3D* emiter) { BindVelocities(*emiter, kStartVelocity); }
+void Comete3DParticlesInit(Emiter3D* emiter) { BindVelocities(*emiter, kStartVelocity); }
 
 void Fontaine3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, const fixed& dt) {
-  int r = 0;
-  const Life life = Advance(particle, now, &r);
   vec4& v = *particle->velocity;
   vec4& p = particle->data->position;
-  if (life == Life::kBorn) {
-    const BirthBits b = Split(r);
-    p = emiter->position;
-    v = vec4{fixed(b.b0 - 15), fixed(b.b1 - 15), fixed(31 - b.q), fixed::from_raw(0)};
-    particle->data->colour = static_cast<uint16_t>((b.b2 << 6) | 0x00FF);
-  } else if (life == Life::kMoves) {
-    v.z += dt * kGravity;
-    const fixed h = dt * kFountainSpread;
-    p.x += v.x * h;  // the sideways drift runs at 0.3 of the stored speed
-    p.y += v.y * h;
-    p.z += v.z * dt;  // the new vertical speed, at full rate
-  }
+  Live(
+      particle, now,
+      [&](const BirthBits& b) {
+        p = emiter->position;
+        v = vec4{fixed(b.b0 - 15), fixed(b.b1 - 15), fixed(31 - b.q), kZero};
+        particle->data->colour = static_cast<uint16_t>((b.b2 << 6) | 0x00FF);
+      },
+      [&] {
+        v.z += dt * kGravity;
+        const fixed h = dt * kFountainSpread;
+        p.x += v.x * h;  // the sideways drift runs at 0.3 of the stored speed
+        p.y += v.y * h;
+        p.z += v.z * dt;  // the new vertical speed, at full rate
+      });
 }
 
 void Feu3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, const fixed& dt) {
-  int r = 0;
-  const Life life = Advance(particle, now, &r);
   vec4& v = *particle->velocity;
   vec4& p = particle->data->position;
-  if (life == Life::kBorn) {
-    const BirthBits b = Split(r);
-    v = vec4{fixed::from_raw(0), fixed::from_raw(0), kFireRise, fixed::from_raw(0)};
-    // b2 sets both the height in the birth cube and the green level: higher is yellower.
-    particle->data->colour = static_cast<uint16_t>(0xF800 | (b.b2 << 6));
-    p = emiter->position + vec4{fixed(b.b0 - 15) * kFireCell, fixed(b.b1 - 15) * kFireCell,
-                                fixed(b.b2 - 15) * kFireCell, fixed::from_raw(0)};
-  } else if (life == Life::kMoves) {
-    p.x += v.x * dt;
-    p.y += v.y * dt;
-    p.z += v.z * dt;
-  }
+  Live(
+      particle, now,
+      [&](const BirthBits& b) {
+        v = vec4{kZero, kZero, kFireRise, kZero};
+        // b2 sets both the height in the birth cube and the green level: higher is yellower.
+        particle->data->colour = static_cast<uint16_t>(0xF800 | (b.b2 << 6));
+        p = emiter->position + vec4{fixed(b.b0 - 15) * kFireCell, fixed(b.b1 - 15) * kFireCell,
+                                    fixed(b.b2 - 15) * kFireCell, kZero};
+      },
+      [&] {
+        p.x += v.x * dt;
+        p.y += v.y * dt;
+        p.z += v.z * dt;
+      });
 }
 
 void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, const fixed&) {
-  int r = 0;
-  if (Advance(particle, now, &r) != Life::kBorn) return;  // a live trail particle stays put
-  const BirthBits b = Split(r);
-  // The colour records the birth offset: blue for x, green for y, red for z.
-  particle->data->colour = static_cast<uint16_t>(b.b0 | (b.b1 << 6) | (b.b2 << 11));
-  particle->data->position =
-      emiter->position + vec4{fixed(b.b0) * kCometCell, fixed(b.b1) * kCometCell,
-                              fixed(b.b2) * kCometCell, fixed::from_raw(0)};
+  Live(
+      particle, now,
+      [&](const BirthBits& b) {
+        // The colour records the birth offset: blue for x, green for y, red for z.
+        particle->data->colour = static_cast<uint16_t>(b.b0 | (b.b1 << 6) | (b.b2 << 11));
+        const vec4 offset{fixed(b.b0) * kCometCell, fixed(b.b1) * kCometCell,
+                          fixed(b.b2) * kCometCell, kZero};
+        particle->data->position = emiter->position + offset;
+      },
+      [] {});  // a live trail particle stays put
 }
 
 namespace {
@@ -140,7 +130,7 @@ void Comete3DEmiters(Emiter3D* emiter, unsigned, const fixed& dt) {
   emiter->position = emiter->position + a * fixed(m);
 
   const fixed theta = dt * kCometTurnRate;
-  const vec3 axis{fixed::from_raw(0), fixed::from_raw(0), kOne};
+  const vec3 axis{kZero, kZero, kOne};
   const mat4 turn = vmath::rotation(theta, axis);
   const vec4 turned = turn * v;
   v.x = turned.x;

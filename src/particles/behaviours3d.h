@@ -20,21 +20,21 @@ void Comete3DParticlesInit(Emiter3D* emiter);
 
 // Fountain: launched upwards (+z) from the emitter, pulled down by gravity.
 void Fontaine3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
-                         const fixedpoint::fixed_point<16>& dt);
+                         const fixed& dt);
 // Fire: born in a small cube around the emitter, rises at constant speed.
 void Feu3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
-                    const fixedpoint::fixed_point<16>& dt);
+                    const fixed& dt);
 // Comet trail: born just beside the head, then stays put (dt unused).
 void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
-                       const fixedpoint::fixed_point<16>& dt);
+                       const fixed& dt);
 
 // The emitter's particle behaviour on each of its particles in block order, as the
 // 3D pass runs it: the three behaviours above are chosen once per emitter and run
 // inlined in the loop, any other is called through the pointer.
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixedpoint::fixed_point<16>& dt);
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt);
 
 // Comet head, once per frame: a jittery step (1..6 times velocity x dt) along
 // entry 0 of its velocities, which turns about +z at 3 radians per second.
-void Comete3DEmiters(Emiter3D* emiter, unsigned now, const fixedpoint::fixed_point<16>& dt);
+void Comete3DEmiters(Emiter3D* emiter, unsigned now, const fixed& dt);
 
 }  // namespace particles

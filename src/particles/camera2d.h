@@ -8,12 +8,10 @@
 
 namespace particles {
 
-using fixed = fixedpoint::fixed_point<16>;
-
 struct Camera2D {
-  int32_t x;   // world x shown at pixel column 160
-  int32_t y;   // world y shown at pixel row 120
-  fixed zoom;  // world units per pixel, 16.16; kept above 0 by the view step
+  int32_t x;               // world x shown at pixel column 160
+  int32_t y;               // world y shown at pixel row 120
+  fixedpoint::fixed zoom;  // world units per pixel, 16.16; kept above 0 by the view step
 };
 
 }  // namespace particles

@@ -12,7 +12,22 @@ namespace particles {
 // correctly). Rebuilds pool.visibleEmiters, farthest emitter first; for the
 // listed emitters each particle gets its clip position (x, y divided by w),
 // visible flag and shaded colour.
-void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixedpoint::fixed_point<16>>& viewProj,
-                     unsigned now, unsigned frameMs);
+void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned now,
+                     unsigned frameMs);
+
+// The frame time in seconds, as the 3D behaviours take it: a 16.16 quotient, so frames
+// of 32768 ms or more wrap in the conversion.
+fixed FrameSeconds(unsigned frameMs);
+
+// The pass's two steps. MakeDivisor makes the divisor of each w for its quotients: the
+// pass's fixedpoint::MakeSharedDivisor (a reciprocal on the console), or
+// fixedpoint::MakeNativeDivisor, the / operator itself, with which the straightforward
+// reference passes in bench/ run them. pass3d.cpp instantiates both.
+//   The emitters: behaviours, culling, the visible list farthest first.
+template <auto MakeDivisor>
+void List3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned now, const fixed& dt);
+//   Clip position, visibility and shade of data[0 .. count), one listed emitter's particles.
+template <auto MakeDivisor>
+void Project3DParticles(Particle3DData* data, unsigned count, const vmath::mat4<fixed>& viewProj);
 
 }  // namespace particles

@@ -1,5 +1,5 @@
-// pool.h: ParticlePool, a scene's preallocated particle and emitter storage with its
-// best-fit block map, the per-frame visible list, the block report and a map checker.
+// pool.h: ParticlePool, a scene's preallocated particles and emitters: the best-fit block
+// map, the visible list and its walk, the velocities' binding, the block report, a checker.
 #pragma once
 
 // Block map invariants (CheckBlockMap verifies them):
@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "platform/log.h"
 
@@ -191,6 +192,33 @@ void ParticlePool<EmiterT, ParticleT, DataT, kLabel>::LogAllocation() const {
     }
   }
   LogSystemOut("< Particles System LOG END >");
+}
+
+// Gives an allocated emitter its array of count + 1 velocities, which it owns and
+// ReleaseEmiter frees: entry 0, the emitter's own state that its behaviour reads, starts
+// as start; particle k moves by entry count - k. The other entries start at zero (each
+// particle sets its own at birth, before it reads it).
+template <class EmiterT, class Velocity = std::remove_pointer_t<decltype(EmiterT::velocities)>>
+void BindVelocities(EmiterT& emiter, const Velocity& start) {
+  const uint32_t count = emiter.count;
+  Velocity* const velocities = new Velocity[count + 1]();
+  emiter.velocities = velocities;
+  for (uint32_t k = 0; k < count; ++k) emiter.particles[k].velocity = &velocities[count - k];
+  velocities[0] = start;
+}
+
+// Calls draw(d) on the data record of every visible particle of the listed emitters,
+// in list order and block order: the order the plots stamp them in, so later stamps
+// cover earlier ones.
+template <class Pool, class Draw>
+void ForEachVisibleParticle(const Pool& pool, Draw&& draw) {
+  for (uint32_t i = 0; i < pool.visibleCount; ++i) {
+    const auto* const data = pool.visibleEmiters[i]->data;
+    const uint32_t count = pool.visibleEmiters[i]->count;
+    for (uint32_t k = 0; k < count; ++k) {
+      if (data[k].visible != 0) draw(data[k]);
+    }
+  }
 }
 
 // Verifies every invariant listed at the top of this file. Returns an empty string

@@ -1,5 +1,5 @@
 // project_x86.h: the 2D and 3D passes' particle projections several particles at a
-// time on x86-64 CPUs with AVX2 (3D: eight with AVX-512), the scalar results bit for bit.
+// time on x86-64 CPUs with AVX2, four at a time, the scalar results bit for bit.
 #pragma once
 
 #include <cstdint>

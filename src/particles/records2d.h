@@ -6,19 +6,24 @@
 
 namespace particles {
 
+// The records keep the program's own names: Emiter is an emitter (one source of
+// particles with its behaviours), and the behaviours are named after what they make,
+// in French: Fontaine a fountain, Feu a fire, Comete a comet. They are plain records,
+// laid out by hand in the pool, which value-initialises every one: all fields 0.
+
 // World units per millisecond (a fountain's particles: quarter units per millisecond).
 // Entry 0 of an emitter's array is the emitter's own state, read by its behaviour.
 struct EmiterVec2 {
-  int32_t x = 0;
-  int32_t y = 0;
+  int32_t x;
+  int32_t y;
 };
 
 struct ParticleData {
-  int32_t x = 0;  // world position, signed world units
-  int32_t y = 0;
-  uint16_t colour;      // RGB565
-  int32_t screenX = 0;  // pixel position, written by the 2D pass
-  int32_t screenY = 0;
+  int32_t x;        // world position, signed world units
+  int32_t y;
+  uint16_t colour;  // RGB565
+  int32_t screenX;  // pixel position, written by the 2D pass
+  int32_t screenY;
   uint8_t visible;  // 1 when the 2D pass put the particle on screen
 };
 
@@ -35,10 +40,10 @@ using ParticleFunc = void (*)(Emiter* emiter, Particle* particle, unsigned now, 
 using EmiterFunc = void (*)(Emiter* emiter, unsigned now, unsigned dt);
 
 struct Emiter {
-  EmiterVec2* velocities;  // count + 1 entries from new[], owned; freed on release
-  uint32_t count;          // particles in the emitter's block
-  int32_t x = 0;           // world position
-  int32_t y = 0;
+  EmiterVec2* velocities;     // count + 1 entries (BindVelocities), owned; freed on release
+  uint32_t count;             // particles in the emitter's block
+  int32_t x;                  // world position
+  int32_t y;
   uint32_t radius;            // world units, for the view test
   uint8_t visible;            // 1 when the 2D pass listed the emitter this frame
   ParticleData* data;         // first data record of the block

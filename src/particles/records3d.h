@@ -9,7 +9,8 @@
 
 namespace particles {
 
-using fixed = fixedpoint::fixed_point<16>;
+// Named and laid out as the 2D records are (records2d.h says what the names mean).
+using fixedpoint::fixed;
 using vec4 = vmath::vec4<fixed>;
 
 struct Particle3DData {
@@ -34,7 +35,7 @@ using Particle3DFunc = void (*)(Emiter3D* emiter, Particle3D* particle, unsigned
 using Emiter3DFunc = void (*)(Emiter3D* emiter, unsigned now, const fixed& dt);
 
 struct Emiter3D {
-  vec4* velocities;             // count + 1 entries from new[], owned; freed on release
+  vec4* velocities;             // count + 1 entries (BindVelocities), owned; freed on release
   uint32_t count;               // particles in the emitter's block
   vec4 position;                // world position, w = 1.0 from the scene
   fixed radius;                 // world units, for the view test

@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
-// The log stream; set by LogSystemStart, never null after it returns, null again
-// after LogSystemEnd.
+// The log stream (named as the program names its globals: g_ for a global, then a
+// letter for its type, p for a pointer); set by LogSystemStart, never null after it
+// returns, null again after LogSystemEnd.
 extern FILE* g_pFile;
 
 // Creates (or truncates) the log file. When it cannot be created the process

@@ -217,4 +217,20 @@ mat4<T> rotation(const T& angle, const vec3<T>& axis) {
   return to_mat4(R);
 }
 
+// The view matrix of an eye at eye looking at target, up towards the top of the
+// screen: the rotation whose rows are s, u and -f (f the unit direction of view,
+// s = normalize(f x up), u = s x f) times the translation by -eye, multiplied out.
+// An eye on the target has f = 0, so s and u are 0 too (normalize of zero is zero,
+// no division): only the w row is left.
+template <class T>
+mat4<T> look_at(const vec3<T>& eye, const vec3<T>& target, const vec3<T>& up) {
+  const vec3<T> f = normalize(target - eye);
+  const vec3<T> s = normalize(cross(f, up));
+  const vec3<T> u = cross(s, f);
+  const T o(0), l(1);
+  const mat4<T> rotation{{s.x, s.y, s.z, o, u.x, u.y, u.z, o, -f.x, -f.y, -f.z, o, o, o, o, l}};
+  const mat4<T> translation{{l, o, o, -eye.x, o, l, o, -eye.y, o, o, l, -eye.z, o, o, o, l}};
+  return rotation * translation;
+}
+
 }  // namespace vmath

@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/hardware.h"
+#include "platform/console/hardware.h"
 #include "platform/log.h"
-#include "platform/os_seam.h"
-#include "platform/terminate.h"
+#include "platform/console/os_seam.h"
+#include "platform/console/terminate.h"
 #include "support/support.h"
 
 namespace {
@@ -68,7 +68,7 @@ class Console : public ::testing::Test {
   void TearDown() override {
     Os() = RealOsCalls();
     mem_regs = nullptr;
-    SetSdlQuit(nullptr);
+    SetExitSteps({});
     g_fake = nullptr;
   }
   using Calls = std::vector<std::string>;
@@ -152,7 +152,7 @@ TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
 
 TEST_F(Console, ExitHandlerRunsItsStepsInOrderAfterANormalRun) {
   support::LogCapture log;
-  SetSdlQuit(&FakeSdlQuit);
+  SetExitSteps({nullptr, &FakeSdlQuit});
   ASSERT_EQ(mmsp2_regs_init(), 1);
   fake_.calls.clear();
   Terminate();

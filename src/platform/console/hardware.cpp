@@ -1,9 +1,9 @@
-#include "platform/hardware.h"
+#include "platform/console/hardware.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
 
-#include "platform/os_seam.h"
+#include "platform/console/os_seam.h"
 
 uint8_t* mem_regs = nullptr;
 

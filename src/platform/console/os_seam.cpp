@@ -1,4 +1,4 @@
-#include "platform/os_seam.h"
+#include "platform/console/os_seam.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

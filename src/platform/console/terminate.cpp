@@ -1,25 +1,24 @@
-#include "platform/terminate.h"
+#include "platform/console/terminate.h"
 
-#include "particles/pools.h"
-#include "platform/hardware.h"
+#include "platform/console/hardware.h"
+#include "platform/console/os_seam.h"
 #include "platform/log.h"
-#include "platform/os_seam.h"
 
 namespace {
-void (*g_sdlQuit)() = nullptr;
+ExitSteps g_steps{};
 }  // namespace
 
-void SetSdlQuit(void (*sdlQuit)()) { g_sdlQuit = sdlQuit; }
+void SetExitSteps(const ExitSteps& steps) { g_steps = steps; }
 
 void TerminateLog() {
   LogSystemOut("Terminate !");
-  particles::ReportAndDestroyPools();
+  if (g_steps.report != nullptr) g_steps.report();
   LogSystemEnd();  // nothing is logged after this
 }
 
 void Terminate() {
   TerminateLog();
-  if (g_sdlQuit != nullptr) g_sdlQuit();  // closes the joystick and the screen too
+  if (g_steps.sdlQuit != nullptr) g_steps.sdlQuit();
   mmuunhack();
   mmsp2_regs_deinit();  // safe when start-up never mapped the block
   Os().chdir("/usr/gp2x");
