@@ -101,26 +101,46 @@ struct Hash {
   void Add(const particles::vec4& v) { Add(v.x), Add(v.y), Add(v.z), Add(v.w); }
 };
 
+// What the runs must agree on: every particle's and emitter's simulated state, and for
+// the listed emitters (in list order) what is drawn of their particles.
 void AddState(Hash& h) {
   const particles::Pool2D& p2 = *particles::g_2DPool;
   for (uint32_t i = 0; i < particles::Pool2D::kParticleSlots; ++i) {
     const particles::ParticleData& d = p2.particleData[i];
-    const particles::Particle& p = p2.particles[i];
-    for (int32_t w : {d.x, d.y, int32_t{d.colour}, d.screenX, d.screenY, int32_t{d.visible}})
-      h.Add(static_cast<uint32_t>(w));
-    h.Add(p.deathTime);
-    if (p.velocity != nullptr) h.Add(static_cast<uint32_t>(p.velocity->x)), h.Add(static_cast<uint32_t>(p.velocity->y));
+    const particles::EmiterVec2* v = p2.particles[i].velocity;
+    for (int32_t w : {d.x, d.y, int32_t{d.colour}, v ? v->x : 0, v ? v->y : 0}) h.Add(static_cast<uint32_t>(w));
+    h.Add(p2.particles[i].deathTime);
   }
-  for (const particles::Emiter& e : p2.emiters) h.Add(static_cast<uint32_t>(e.x)), h.Add(static_cast<uint32_t>(e.y));
+  for (const particles::Emiter& e : p2.emiters) {
+    for (int32_t w : {e.x, e.y, e.velocities ? e.velocities[0].x : 0}) h.Add(static_cast<uint32_t>(w));
+  }
+  for (uint32_t i = 0; i < p2.visibleCount; ++i) {
+    const particles::Emiter& e = *p2.visibleEmiters[i];
+    h.Add(static_cast<uint32_t>(&e - p2.emiters));
+    for (uint32_t k = 0; k < e.count; ++k) {
+      const particles::ParticleData& d = e.data[k];
+      h.Add(d.visible);
+      if (d.visible != 0) h.Add(static_cast<uint32_t>(d.screenX)), h.Add(static_cast<uint32_t>(d.screenY));
+    }
+  }
   const particles::Pool3D& p3 = *particles::g_3DPool;
   for (uint32_t i = 0; i < particles::Pool3D::kParticleSlots; ++i) {
-    const particles::Particle3DData& d = p3.particleData[i];
-    h.Add(d.position), h.Add(d.clip), h.Add(d.colour), h.Add(d.shadedColour), h.Add(d.visible);
-    h.Add(p3.particles[i].deathTime);
+    h.Add(p3.particleData[i].position), h.Add(p3.particleData[i].colour), h.Add(p3.particles[i].deathTime);
     if (p3.particles[i].velocity != nullptr) h.Add(*p3.particles[i].velocity);
   }
-  for (const particles::Emiter3D& e : p3.emiters) h.Add(e.position), h.Add(e.depth);
-  for (uint32_t i = 0; i < p3.visibleCount; ++i) h.Add(static_cast<uint32_t>(p3.visibleEmiters[i] - p3.emiters));
+  for (const particles::Emiter3D& e : p3.emiters) {
+    h.Add(e.position);
+    if (e.velocities != nullptr) h.Add(e.velocities[0]);
+  }
+  for (uint32_t i = 0; i < p3.visibleCount; ++i) {
+    const particles::Emiter3D& e = *p3.visibleEmiters[i];
+    h.Add(static_cast<uint32_t>(&e - p3.emiters)), h.Add(e.depth);
+    for (uint32_t k = 0; k < e.count; ++k) {
+      const particles::Particle3DData& d = e.data[k];
+      h.Add(d.visible);
+      if (d.visible != 0) h.Add(d.clip.x), h.Add(d.clip.y), h.Add(d.shadedColour);
+    }
+  }
 }
 
 struct Result {
