@@ -17,7 +17,6 @@
 #include <fstream>
 #include <map>
 #include <new>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -188,18 +187,17 @@ Result Play(const GoldenRun& run, const FramePasses& passes) {
   return result;
 }
 
+// The file: per run a line "run NAME LOG", then its frames' fingerprints, 16 a line.
 std::map<std::string, Result> ReadGolden(const char* path) {
   std::map<std::string, Result> golden;
   std::ifstream in(path);
-  std::string word;
   Result* current = nullptr;
-  while (in >> word) {
+  for (std::string word; in >> word;) {
     if (word == "#") {
       std::getline(in, word);
     } else if (word == "run") {
       in >> word;
       current = &golden[word];
-    } else if (word == "log" && current != nullptr) {
       in >> std::hex >> current->log >> std::dec;
     } else if (current != nullptr) {
       current->frames.push_back(static_cast<uint16_t>(std::stoul(word, nullptr, 16)));
@@ -209,21 +207,18 @@ std::map<std::string, Result> ReadGolden(const char* path) {
 }
 
 void WriteGolden(const char* path, const std::map<std::string, Result>& runs) {
-  std::ofstream out(path);
-  out << "# golden_runs.txt: per-frame fingerprints of the runs in golden_run_test.cpp, written by\n"
-         "# that test from the code itself: a regression check. Regenerate only after a deliberate\n"
-         "# change of output (the command is in the test's header comment) and review the diff.\n";
+  std::FILE* out = std::fopen(path, "w");
+  ASSERT_NE(out, nullptr) << path;
+  std::fputs("# golden_runs.txt: per-frame fingerprints of the runs in golden_run_test.cpp, written by\n"
+             "# that test from the code itself: a regression check. Regenerate only after a deliberate\n"
+             "# change of output (the command is in the test's header comment) and review the diff.\n", out);
   for (const GoldenRun& run : kRuns) {
     const Result& r = runs.at(run.name);
-    out << "run " << run.name << "\n";
-    char hex[24];
-    for (size_t k = 0; k < r.frames.size(); ++k) {
-      std::snprintf(hex, sizeof hex, "%04x", r.frames[k]);
-      out << hex << ((k % 16 == 15 || k + 1 == r.frames.size()) ? "\n" : " ");
-    }
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(r.log));
-    out << "log " << hex << "\n";
+    std::fprintf(out, "run %s %016llx\n", run.name, static_cast<unsigned long long>(r.log));
+    for (size_t k = 0; k < r.frames.size(); ++k)
+      std::fprintf(out, "%04x%c", r.frames[k], (k % 16 == 15 || k + 1 == r.frames.size()) ? '\n' : ' ');
   }
+  std::fclose(out);
 }
 
 // The first frame where two runs differ, or 0.
