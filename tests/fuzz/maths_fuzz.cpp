@@ -67,11 +67,6 @@ void ScalarOps(Words& in) {
   Check(a.to_int() == static_cast<int32_t>(ra >> 16));
   Check(fixed(a.raw()).raw() == Low32(ra * 65536));
   Check((a < b) == (ra < rb) && (a <= b) == (ra <= rb) && (a == b) == (ra == rb));
-  fixed c = a;
-  c *= b;
-  c += a;
-  c -= b;
-  Check(c.raw() == Low32(static_cast<__int128>(Shifted(ra * rb)) + ra - rb));
 
   // float2fix of any bit pattern, NaN and infinities included.
   float f;
@@ -113,38 +108,19 @@ void VectorOps(Words& in) {
   Check(c.y.raw() == Shifted(P(a.z, b.x) + term(a.x, Neg32(b.z.raw()))));
   Check(c.z.raw() == Shifted(P(a.x, b.y) + term(a.y, Neg32(b.x.raw()))));
 
-  const vec4 sum = u + v, diff = u - v, neg = -u, left = s * u, right = u * s;
-  for (int i = 0; i < 4; ++i) {
-    Check(sum[i].raw() == Low32(static_cast<__int128>(u[i].raw()) + v[i].raw()));
-    Check(diff[i].raw() == Low32(static_cast<__int128>(u[i].raw()) - v[i].raw()));
-    Check(neg[i].raw() == Neg32(u[i].raw()));
-    Check(left[i].raw() == Shifted(P(u[i], s)) && right[i] == left[i]);
-  }
-
-  mat4 m{}, n{};
+  const vec4 scaled = s * u, sum = u + v;
+  for (int i = 0; i < 4; ++i)
+    Check(scaled[i].raw() == Shifted(P(u[i], s)) && sum[i].raw() == Low32(static_cast<__int128>(u[i].raw()) + v[i].raw()));
+  mat4 m{};
   for (fixed& e : m.m) e = in.fx();
-  for (fixed& e : n.m) e = in.fx();
-  const vec4 mv = m * u;
+  const vec4 product = m * u;
   for (int i = 0; i < 4; ++i) {
     __int128 acc = 0;
     for (int j = 0; j < 4; ++j) acc += P(m.m[4 * i + j], u[j]);
-    Check(mv[i].raw() == Shifted(acc));
+    Check(product[i].raw() == Shifted(acc));
   }
-  const mat4 mn = m * n;
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      __int128 acc = 0;
-      for (int k = 0; k < 4; ++k) acc += P(m.m[4 * i + k], n.m[4 * k + j]);
-      Check(mn.m[4 * i + j].raw() == Shifted(acc));
-    }
-  }
-
   const mat3 o = vmath::outer(a, b);
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) Check(o.m[3 * i + j].raw() == Shifted(P(a[i], b[j])));
-  }
-  const mat4 big = vmath::to_mat4(o);
-  Check(big.m[15].raw() == 65536 && big.m[3].raw() == 0 && big.m[4 * 2 + 1] == o.m[3 * 2 + 1]);
+  for (int i = 0; i < 9; ++i) Check(o.m[i].raw() == Shifted(P(a[i / 3], b[i % 3])));
 
   // Normalisation and rotation of arbitrary (also far too long) vectors: return only.
   volatile int32_t sink = vmath::normalize(a).x.raw();

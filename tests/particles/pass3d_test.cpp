@@ -1,7 +1,8 @@
-// Catches a 3D pass that culls at the wrong bounds, sorts the list the wrong way or
-// breaks ties the wrong way, divides by a w of zero (emitter or particle), overflows
-// the squared distance, lets a particle one raw unit off screen through, or shades
-// wrongly. Under the identity matrix an emitter's clip position is its position.
+// Catches a 3D pass that culls at the wrong depth, sorts the list the wrong way or
+// breaks ties the wrong way, divides by a w of zero (emitter or particle), lets a
+// particle one raw unit off screen through, or shades wrongly, through each projection
+// the CPU has. Under the identity matrix an emitter's clip position is its position.
+// The golden runs pin the rest of the pass as the scene drives it.
 #include "particles/pass3d.h"
 
 #include <gtest/gtest.h>
@@ -74,19 +75,6 @@ TEST_F(Pass3D, FrameTimeInSecondsTheDepthRangeAndZeroW) {
   Run(degenerate);
   EXPECT_EQ(pool_->visibleCount, 0u);
   EXPECT_EQ(atLimit->visible, 0);
-}
-
-TEST_F(Pass3D, ProjectedCircleMustReachWithinOneOfTheCentre) {
-  // At w = 1.0, px = 2.0 gives dist = sqrt(4.0) = 131069 raw, and r = radius.
-  Emiter3D* touching = Add(2 * kOne, 0, kOne, 131069 - kOne);  // dist - r = 1.0 exactly
-  Add(0, 2 * kOne, kOne, 131069 - kOne - 1);                    // one raw unit more
-  Emiter3D* centred = Add(0, 0, 100 * kOne, 0);                 // any radius will do
-  // x / w = y / w = raw -2^31: the squares sum to 2^63, whose bits 16..47 are 0, so
-  // dist = sqrt(0) = 512 and it counts as centred (a wrap, never a trap).
-  Emiter3D* extreme = Add(-32768, -32768, 1, 0);
-  Run();
-  EXPECT_EQ(List(), (std::vector<Emiter3D*>{centred, touching, extreme}));
-  EXPECT_EQ(touching->depth.raw(), kOne - (131069 - kOne));  // w - r
 }
 
 TEST_F(Pass3D, ListIsFarthestFirstWithTiesInSlotOrder) {

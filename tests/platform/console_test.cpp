@@ -76,47 +76,42 @@ class Console : public ::testing::Test {
 
 const char kMap[] = "mmap 10000 prot 3 flags 1 fd 8 offset c0000000";
 
-TEST_F(Console, ModuleIsRemovedBeforeItIsLoadedAndItsNodeDecides) {
-  EXPECT_EQ(mmuhack(), 1);
-  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", "system /sbin/insmod mmuhack.o",
-                                "open /dev/mmuhack rw", "close 7"}));
+TEST_F(Console, ModuleAndRegisterBlockSetUpUndoAndFailures) {
+  // The module is removed before it is loaded, and its node decides.
+  for (const bool node : {true, false}) {
+    fake_.calls.clear();
+    fake_.moduleNode = node;
+    EXPECT_EQ(mmuhack(), node ? 1 : 0);
+    Calls want{"system /sbin/rmmod mmuhack", "system /sbin/insmod mmuhack.o", "open /dev/mmuhack rw"};
+    if (node) want.push_back("close 7");
+    EXPECT_EQ(fake_.calls, want);
+  }
+  // The register block is mapped shared at its physical address, both widths alike.
   fake_.calls.clear();
-  fake_.moduleNode = false;
-  EXPECT_EQ(mmuhack(), 0);
-  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", "system /sbin/insmod mmuhack.o",
-                                "open /dev/mmuhack rw"}));
-  fake_.calls.clear();
-  mmuunhack();
-  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack"}));
-}
-
-TEST_F(Console, RegisterBlockIsMappedSharedAtItsPhysicalAddress) {
   EXPECT_EQ(mmsp2_regs_init(), 1);
-  EXPECT_EQ(mem_regs, fake_.block);
   EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"}));
   EXPECT_EQ(reinterpret_cast<volatile uint8_t*>(memreg16(0x3804)), fake_.block + 0x3804);
   EXPECT_EQ(static_cast<volatile void*>(memreg16(0x3804)), static_cast<volatile void*>(memreg32(0x3804)));
   fake_.calls.clear();
   mmsp2_regs_deinit();
-  EXPECT_EQ(fake_.calls, (Calls{"munmap block 65536"}));
-  EXPECT_EQ(mem_regs, nullptr);
-  fake_.calls.clear();
   mmsp2_regs_deinit();
-  EXPECT_TRUE(fake_.calls.empty()) << "an unmapped block is not unmapped again";
-}
-
-TEST_F(Console, FailedOpenLeavesThePointerAndAFailedMappingClearsIt) {
+  EXPECT_EQ(fake_.calls, (Calls{"munmap block 65536"})) << "unmapped once";
+  EXPECT_EQ(mem_regs, nullptr);
+  // A failed open leaves the pointer as it was; a failed mapping clears it and closes.
   uint8_t marker = 0;
   mem_regs = &marker;
   fake_.memNode = false;
   EXPECT_EQ(mmsp2_regs_init(), 0);
-  EXPECT_EQ(mem_regs, &marker) << "a failed open leaves mem_regs as it was";
+  EXPECT_EQ(mem_regs, &marker);
   fake_.memNode = true;
   fake_.mapWorks = false;
   fake_.calls.clear();
   EXPECT_EQ(mmsp2_regs_init(), 0);
   EXPECT_EQ(mem_regs, nullptr);
-  EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"})) << "closed on failure too";
+  EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"}));
+  fake_.calls.clear();
+  mmuunhack();
+  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack"}));
 }
 
 TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
@@ -145,22 +140,18 @@ TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
   EXPECT_EQ(seenTiming, (0x5ACF & 0x7000) | 0x8530);
 }
 
-TEST_F(Console, ExitHandlerRunsItsStepsInOrderAfterANormalRun) {
+// After a normal run, and after a start-up that stopped before the console set-up.
+TEST_F(Console, ExitHandlerRunsItsStepsInOrder) {
+  const Calls menu{"chdir /usr/gp2x", "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"};
+  Terminate();
+  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", menu[0], menu[1]}));
   support::LogCapture log;
   SetExitSteps({nullptr, &FakeSdlQuit});
   ASSERT_EQ(mmsp2_regs_init(), 1);
   fake_.calls.clear();
   Terminate();
-  EXPECT_EQ(fake_.calls, (Calls{"SDL_Quit", "system /sbin/rmmod mmuhack", "munmap block 65536",
-                                "chdir /usr/gp2x", "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"}));
+  EXPECT_EQ(fake_.calls, (Calls{"SDL_Quit", "system /sbin/rmmod mmuhack", "munmap block 65536", menu[0], menu[1]}));
   EXPECT_EQ(g_pFile, nullptr) << "the log is closed before SDL and the console are undone";
-}
-
-TEST_F(Console, ExitHandlerAfterAVideoModeFailureStillRemovesTheModuleAndStartsTheMenu) {
-  // Start-up stopped before the console set-up: nothing was mapped.
-  Terminate();
-  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", "chdir /usr/gp2x",
-                                "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"}));
 }
 
 }  // namespace
