@@ -8,7 +8,6 @@
 
 #include <cstdint>
 
-#include "support/print.h"
 
 namespace {
 
