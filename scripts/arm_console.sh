@@ -4,8 +4,8 @@
 # as a static library with the dummy video and audio drivers and the Linux joystick driver,
 # in a sysroot with Debian's armel C library), builds particles against it through
 # cmake/toolchains/console-sdk.cmake in build/console, checks that its objects hold ARMv4T
-# instructions only, then runs the demo's end-to-end tests (the native build's harness,
-# build/release) and the simulated console on the ARM binary.
+# instructions only, then runs the demo's end-to-end tests and the simulated console on
+# the ARM binary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/stage.sh
@@ -102,13 +102,10 @@ bash scripts/check_armv4t.sh "$console/src"
 demo=$root/$console/src/app/particles
 qemu=("$(command -v qemu-arm)" -cpu arm926 -L "$sysroot")
 
-# The harness of the native demo's end-to-end tests, pointed at the ARM binary. SDL is
-# linked statically into it, so the two cases that preload an SDL stand-in do not apply.
+# The native demo's end-to-end tests on the ARM binary. SDL is linked statically into it,
+# so the cases that preload an SDL stand-in do not apply.
 step "the demo's end-to-end tests under qemu-arm"
-native_build "$console" tools_test
-PARTICLES_DEMO=$demo PARTICLES_DEMO_EMULATOR="${qemu[*]}" \
-  "$native/tests/tools/tools_test" --gtest_brief=1 \
-  --gtest_filter='DemoRun.*:-DemoRun.AVideoModeThatCannotBeSet*:DemoRun.AJoystickThatCannotBeOpened*'
+bash tests/app/demo_e2e.sh "$demo" "${qemu[@]}"
 
 step "the simulated console under qemu-arm"
 status=0

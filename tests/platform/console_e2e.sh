@@ -58,42 +58,26 @@ if ! unshare -m --propagation private true 2>/dev/null; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL [$case]: $*"; failures=$((failures + 1)); }
+source "$here/../support/expected_log.sh"
 
-# The log from "Terminate !" on, after the demo's own twelve releases per pool.
-expected_end() {
-  echo "Terminate !"
-  echo "< Particles System LOG START >"; echo "< Particles Allocation LOG >"
-  for h in 0 100 200 300 400 500 600 700 800 900; do echo "Bloc : $h, Size : 100, Used : 0"; done
-  echo "Bloc : 1000, Size : 1000, Used : 0"; echo "Bloc : 2000, Size : 1000, Used : 0"
-  echo "< Particles System LOG END >"
-  echo "Particle Pool Destruction..."; echo "Particle Pool Destroyed!"
-  echo "< Particles System LOG START >"; echo "< Particles Allocation LOG >"
-  for h in 0 150 300 450 600 750 900 1050 1200 1350; do echo "Bloc : $h, Size : 150, Used : 0"; done
-  echo "Bloc : 1500, Size : 1000, Used : 0"; echo "Bloc : 2500, Size : 500, Used : 0"
-  echo "< Particles System LOG END >"
-  echo "Particle3D Pool Destruction..."; echo "Particle3D Pool Destroyed!"
-}
-
-for case in none module node mem menu; do
-  dir=$work/$case
-  unshare -m --propagation private bash "$here/console_e2e.sh" --inside "$dir" "$case" "${command[@]}"
+for name in none module node mem menu; do
+  dir=$work/$name
+  unshare -m --propagation private bash "$here/console_e2e.sh" --inside "$dir" "$name" "${command[@]}"
   rec=$dir/rec
   [[ "$(cat "$rec/status" 2>/dev/null)" == 0 ]] || fail "exit status $(cat "$rec/status" 2>/dev/null)"
   [[ -s "$rec/stderr" ]] && fail "unexpected output: $(head -c 300 "$rec/stderr")"
   printf 'rmmod mmuhack\ninsmod mmuhack.o\nrmmod mmuhack\n' | cmp -s - "$rec/commands" ||
     fail "module commands were: $(tr '\n' ';' <"$rec/commands" 2>/dev/null)"
-  if [[ $case == mem ]]; then
+  if [[ $name == mem ]]; then
     [[ -e $rec/mapped ]] && fail "mapped a /dev/mem that is not there"
   else
     [[ -e $rec/mapped ]] || fail "register block not mapped while running"
   fi
-  case $case in
+  case $name in
     module|node) [[ -e $rec/node ]] && fail "device node present without the module" ;;
     *) [[ -e $rec/node ]] || fail "device node missing while running" ;;
   esac
-  if [[ $case == menu ]]; then
+  if [[ $name == menu ]]; then
     [[ -e $rec/menu ]] && fail "a menu ran that is not there"
   else
     [[ "$(cat "$rec/menu" 2>/dev/null)" == "argv0=/usr/gp2x/gp2xmenu args=0 cwd=/usr/gp2x" ]] ||
@@ -102,9 +86,9 @@ for case in none module node mem menu; do
   log=$dir/run/ParticlesLog.txt
   start=$(grep -n -x 'Terminate !' "$log" | cut -d: -f1)
   [[ -n "$start" ]] || { fail "no Terminate line"; continue; }
-  expected_end | cmp -s - <(tail -n +"$start" "$log") || fail "log from Terminate differs"
+  exit_lines | cmp -s - <(tail -n +"$start" "$log") || fail "log from Terminate differs"
   [[ "$(sed -n "$((start - 1))p" "$log")" == "Quit !" ]] || fail "Terminate does not follow Quit !"
-  [[ $failures -eq 0 ]] && echo "ok [$case]: $(cat "$rec/menu" 2>/dev/null || echo 'no menu') $(tr '\n' ';' <"$rec/commands")"
+  [[ $failures -eq 0 ]] && echo "ok [$name]: $(cat "$rec/menu" 2>/dev/null || echo 'no menu') $(tr '\n' ';' <"$rec/commands")"
 done
 [[ $failures -eq 0 ]] || exit 1
 echo "simulated console: all cases passed"
