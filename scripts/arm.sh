@@ -59,7 +59,7 @@ quietly "$arm/configure.log" cmake -S "$root" -B "$arm" -DCMAKE_TOOLCHAIN_FILE="
 quietly "$arm/build.log" cmake --build "$arm" -j "$jobs"
 
 step "instruction set: ARMv4T only"
-bash scripts/check_armv4t_test.sh
+bash tests/scripts/check_armv4t_test.sh
 bash scripts/check_armv4t.sh "$arm/src" "$arm/tools" "$arm/tests"
 
 step "console cost model: hand-counted loops"

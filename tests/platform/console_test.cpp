@@ -1,7 +1,6 @@
-// Catches console set-up and exit steps that run out of order, touch the machine when
-// they should not, leave the register pointer wrong after a failure, unmap what was
-// never mapped, or merge or drop register accesses. console_e2e.sh runs the real demo
-// on a simulated console, the end-to-end tests check the exit statuses.
+// Catches console set-up and exit steps that run out of order, leave the register
+// pointer wrong after a failure, unmap what was never mapped, or merge or drop register
+// accesses. console_e2e.sh runs the real demo on a simulated console.
 #include <fcntl.h>
 #include <sys/mman.h>
 
@@ -10,22 +9,23 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/console/hardware.h"
-#include "platform/log.h"
 #include "platform/console/os_seam.h"
 #include "platform/console/terminate.h"
+#include "platform/log.h"
 #include "support/support.h"
 
 namespace {
 
+using Calls = std::vector<std::string>;
+
 // A console stand-in: records every call; each piece can be made to fail.
 struct FakeConsole {
-  std::vector<std::string> calls;
-  bool moduleNode = true;  // /dev/mmuhack opens
-  bool memNode = true;     // /dev/mem opens
-  bool mapWorks = true;
+  Calls calls;
+  bool moduleNode = true, memNode = true, mapWorks = true;
   alignas(4096) uint8_t block[0x10000] = {};  // page-aligned, as a real mapping is
 };
 FakeConsole* g_fake = nullptr;
@@ -35,83 +35,59 @@ const OsCalls kFakeOs{
     [](const char* c) { return Record(std::string("system ") + c); },
     [](const char* p, int flags) {
       const std::string path = p;
-      const int fd = path == "/dev/mmuhack" ? (g_fake->moduleNode ? 7 : -1)
-                     : path == "/dev/mem"   ? (g_fake->memNode ? 8 : -1)
-                                            : -1;
-      return Record("open " + path + (flags == O_RDWR ? " rw" : " ?"), fd);
+      const bool there = path == "/dev/mmuhack" ? g_fake->moduleNode : path == "/dev/mem" && g_fake->memNode;
+      return Record("open " + path + (flags == O_RDWR ? " rw" : " ?"), there ? 7 : -1);
     },
     [](int fd) { return Record("close " + std::to_string(fd)); },
     [](void*, size_t len, int prot, int flags, int fd, int64_t off) -> void* {
-      char text[128];
-      std::snprintf(text, sizeof text, "mmap %zx prot %d flags %d fd %d offset %llx", len, prot, flags, fd,
-                    static_cast<unsigned long long>(off));
-      Record(text);
+      Record("mmap " + std::to_string(len) + " " + std::to_string(prot) + " " + std::to_string(flags) + " " +
+             std::to_string(fd) + " " + std::to_string(off));
       return g_fake->mapWorks ? g_fake->block : MAP_FAILED;
     },
-    [](void* addr, size_t len) {
-      return Record(std::string("munmap ") + (addr == g_fake->block ? "block " : "other ") + std::to_string(len));
-    },
+    [](void* addr, size_t len) { return Record((addr == g_fake->block ? "munmap " : "munmap ? ") + std::to_string(len)); },
     [](const char* p) { return Record(std::string("chdir ") + p); },
-    // The menu is not there: the exit goes on.
-    [](const char* p, const char* a0) { return Record(std::string("execl ") + p + " " + a0, -1); },
+    [](const char* p, const char* a0) { return Record(std::string("execl ") + p + " " + a0, -1); },  // no menu
 };
 void FakeSdlQuit() { Record("SDL_Quit"); }
 
-class Console : public ::testing::Test {
- protected:
-  void SetUp() override {
-    g_fake = &fake_;
-    Os() = kFakeOs;
-    mem_regs = nullptr;
-  }
-  void TearDown() override {
-    Os() = RealOsCalls();
-    mem_regs = nullptr;
-    SetExitSteps({});
-    g_fake = nullptr;
-  }
-  using Calls = std::vector<std::string>;
-  FakeConsole fake_;
+struct Console : ::testing::Test {
+  FakeConsole fake;
+  Console() { g_fake = &fake, Os() = kFakeOs, mem_regs = nullptr; }
+  ~Console() override { Os() = RealOsCalls(), mem_regs = nullptr, SetExitSteps({}), g_fake = nullptr; }
+  Calls Take() { return std::exchange(fake.calls, {}); }
 };
 
-const char kMap[] = "mmap 10000 prot 3 flags 1 fd 8 offset c0000000";
+// 64 KiB, read and write, shared, at physical 0xC0000000.
+const char kMap[] = "mmap 65536 3 1 7 3221225472";
 
-TEST_F(Console, ModuleAndRegisterBlockSetUpUndoAndFailures) {
-  // The module is removed before it is loaded, and its node decides.
-  for (const bool node : {true, false}) {
-    fake_.calls.clear();
-    fake_.moduleNode = node;
+TEST_F(Console, SetUpUndoAndFailures) {
+  for (const bool node : {true, false}) {  // the module is removed first; its node decides
+    fake.moduleNode = node;
     EXPECT_EQ(mmuhack(), node ? 1 : 0);
     Calls want{"system /sbin/rmmod mmuhack", "system /sbin/insmod mmuhack.o", "open /dev/mmuhack rw"};
     if (node) want.push_back("close 7");
-    EXPECT_EQ(fake_.calls, want);
+    EXPECT_EQ(Take(), want);
   }
-  // The register block is mapped shared at its physical address, both widths alike.
-  fake_.calls.clear();
   EXPECT_EQ(mmsp2_regs_init(), 1);
-  EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"}));
-  EXPECT_EQ(reinterpret_cast<volatile uint8_t*>(memreg16(0x3804)), fake_.block + 0x3804);
+  EXPECT_EQ(Take(), (Calls{"open /dev/mem rw", kMap, "close 7"}));
+  EXPECT_EQ(reinterpret_cast<volatile uint8_t*>(memreg16(0x3804)), fake.block + 0x3804);
   EXPECT_EQ(static_cast<volatile void*>(memreg16(0x3804)), static_cast<volatile void*>(memreg32(0x3804)));
-  fake_.calls.clear();
   mmsp2_regs_deinit();
   mmsp2_regs_deinit();
-  EXPECT_EQ(fake_.calls, (Calls{"munmap block 65536"})) << "unmapped once";
-  EXPECT_EQ(mem_regs, nullptr);
+  EXPECT_EQ(Take(), (Calls{"munmap 65536"})) << "unmapped once";
   // A failed open leaves the pointer as it was; a failed mapping clears it and closes.
   uint8_t marker = 0;
   mem_regs = &marker;
-  fake_.memNode = false;
+  fake.memNode = false;
   EXPECT_EQ(mmsp2_regs_init(), 0);
   EXPECT_EQ(mem_regs, &marker);
-  fake_.memNode = true;
-  fake_.mapWorks = false;
-  fake_.calls.clear();
+  fake.memNode = true, fake.mapWorks = false;
+  Take();
   EXPECT_EQ(mmsp2_regs_init(), 0);
   EXPECT_EQ(mem_regs, nullptr);
-  EXPECT_EQ(fake_.calls, (Calls{"open /dev/mem rw", kMap, "close 8"}));
-  fake_.calls.clear();
+  EXPECT_EQ(Take(), (Calls{"open /dev/mem rw", kMap, "close 7"}));
   mmuunhack();
-  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack"}));
+  EXPECT_EQ(Take(), (Calls{"system /sbin/rmmod mmuhack"}));
 }
 
 TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
@@ -122,12 +98,9 @@ TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
   *timing = 0x5ACF;  // bits 12-14 = 101, everything the tweak replaces set
   std::atomic<bool> cleared{false};
   std::atomic<uint16_t> seenControl{0}, seenTiming{0};
-  std::thread controller([&] {
-    // Plays the memory controller: once the new timing is written, it finishes a
-    // little later by clearing bit 15.
+  std::thread controller([&] {  // the memory controller: clears bit 15 a little after the write
     while ((*timing & 0x8000) == 0) std::this_thread::yield();
-    seenControl = *control;
-    seenTiming = *timing;
+    seenControl = *control, seenTiming = *timing;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     cleared = true;
     *timing = static_cast<uint16_t>(*timing & 0x7FFF);
@@ -140,17 +113,17 @@ TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
   EXPECT_EQ(seenTiming, (0x5ACF & 0x7000) | 0x8530);
 }
 
-// After a normal run, and after a start-up that stopped before the console set-up.
+// After a start-up that stopped before the console set-up, and after a normal run.
 TEST_F(Console, ExitHandlerRunsItsStepsInOrder) {
-  const Calls menu{"chdir /usr/gp2x", "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu"};
+  const std::string chdir = "chdir /usr/gp2x", menu = "execl /usr/gp2x/gp2xmenu /usr/gp2x/gp2xmenu";
   Terminate();
-  EXPECT_EQ(fake_.calls, (Calls{"system /sbin/rmmod mmuhack", menu[0], menu[1]}));
+  EXPECT_EQ(Take(), (Calls{"system /sbin/rmmod mmuhack", chdir, menu}));
   support::LogCapture log;
   SetExitSteps({nullptr, &FakeSdlQuit});
   ASSERT_EQ(mmsp2_regs_init(), 1);
-  fake_.calls.clear();
+  Take();
   Terminate();
-  EXPECT_EQ(fake_.calls, (Calls{"SDL_Quit", "system /sbin/rmmod mmuhack", "munmap block 65536", menu[0], menu[1]}));
+  EXPECT_EQ(Take(), (Calls{"SDL_Quit", "system /sbin/rmmod mmuhack", "munmap 65536", chdir, menu}));
   EXPECT_EQ(g_pFile, nullptr) << "the log is closed before SDL and the console are undone";
 }
 

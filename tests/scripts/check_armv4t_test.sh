@@ -3,7 +3,7 @@
 # checker that passes everything (a broken disassembly parse, an empty object list, a
 # condition suffix it does not know) or that rejects plain ARMv4T code.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
+checker=$(cd "$(dirname "$0")/../../scripts" && pwd)/check_armv4t.sh
 prefix=${CROSS_PREFIX:-arm-linux-gnueabi-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -13,7 +13,7 @@ failures=0
 expect() {  # pass|fail, what, checker arguments...
   local want=$1 what=$2; shift 2
   local got=pass
-  bash "$here/check_armv4t.sh" "$@" >"$work/out" 2>&1 || got=fail
+  bash "$checker" "$@" >"$work/out" 2>&1 || got=fail
   if [[ $got != "$want" ]]; then
     echo "check_armv4t_test: $what: expected $want, got $got" >&2
     sed 's/^/  /' "$work/out" >&2
