@@ -6,7 +6,7 @@ import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'no
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { extname, join, resolve } from 'node:path';
-import { crc32 } from 'node:zlib';
+import * as zlib from 'node:zlib';
 
 const [pageDir, capture, flag, screenshotFile] = process.argv.slice(2);  // FILE: only the README's picture
 if (!pageDir || !capture || (flag !== undefined && (flag !== '--screenshot' || !screenshotFile))) {
@@ -17,6 +17,16 @@ const work = mkdtempSync(join(tmpdir(), 'particles-web-'));
 const kFrameBytes = 320 * 240 * 2;
 const kViewport = { width: 680, height: 660, deviceScaleFactor: 1, mobile: false };  // the README picture
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+// CRC-32 as zlib computes it, chained: node's own from 20.15 on, else byte by byte (Debian's node 18).
+const crcTable = Array.from({ length: 256 }, (_, n) => {
+  for (let k = 0; k < 8; ++k) n = n & 1 ? 0xedb88320 ^ (n >>> 1) : n >>> 1;
+  return n >>> 0;
+});
+const crc32 = zlib.crc32 ?? ((data, crc = 0) => {
+  crc = ~crc;
+  for (const b of Buffer.from(data)) crc = crcTable[(crc ^ b) & 0xff] ^ (crc >>> 8);
+  return ~crc >>> 0;
+});
 
 // The native reference: particles-capture in a folder of its own, its --stream read as a CRC-32.
 async function nativeCapture(name, args) {
