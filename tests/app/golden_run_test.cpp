@@ -56,10 +56,8 @@ void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
-struct GoldenRun {
-  const char* name;
-  std::vector<const char*> args;  // particles-capture's options: its clock and presses
-};
+// Each run as particles-capture's options give it: its frames, clock and presses.
+struct GoldenRun { const char* name; std::vector<const char*> args; };
 const GoldenRun kRuns[] = {
     // 2D, 3D, both, two presses in one frame (3 -> 1 -> 2), both again, quit by Start.
     {"modes", {"--frames", "600", "--press", "100:space", "--press", "200:select", "--press", "300:space",
@@ -130,10 +128,8 @@ void AddState(Hash& h) {
   }
 }
 
-struct Result {
-  std::vector<uint16_t> frames;  // one fingerprint per frame run
-  uint64_t log = 0;              // the whole log, start-up to the last exit line
-};
+// One fingerprint per frame run, and one of the whole log, start-up to the last exit line.
+struct Result { std::vector<uint16_t> frames; uint64_t log = 0; };
 
 Result Play(const GoldenRun& run, const FramePasses& passes) {
   CaptureOptions options;
