@@ -2,7 +2,9 @@
 // that changes the pool, and a report or checker that misses a corruption (or finds a false one).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,12 +26,20 @@ std::vector<uint32_t> Map(const Pool2D& p) {
   return m;
 }
 
+// A pool made over memory full of ones, as a reused heap may hand out: the constructor must
+// set every field the checker reads.
+std::unique_ptr<Pool2D> NewPool() {
+  void* memory = ::operator new(sizeof(Pool2D));
+  std::memset(memory, 0xFF, sizeof(Pool2D));
+  return std::unique_ptr<Pool2D>(new (memory) Pool2D);
+}
+
 // Build: the sizes allocated in a fresh pool, then those listed released. Every call is checked.
 struct Pool : ::testing::Test {
-  std::unique_ptr<Pool2D> pool = std::make_unique<Pool2D>();
+  std::unique_ptr<Pool2D> pool = NewPool();
   std::vector<Emiter*> e;
   void Build(std::vector<unsigned> sizes, std::vector<int> release) {
-    pool = std::make_unique<Pool2D>(), e.clear();
+    pool = NewPool(), e.clear();
     for (unsigned size : sizes) e.push_back(Allocate(size));
     for (int i : release) Release(e[i]);
   }
