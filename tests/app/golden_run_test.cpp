@@ -87,6 +87,9 @@ struct Hash {
   }
   void Add(particles::fixed f) { Add(static_cast<uint32_t>(f.raw())); }
   void Add(const particles::vec4& v) { Add(v.x), Add(v.y), Add(v.z), Add(v.w); }
+  void Add(const particles::vec4* v) {  // an absent velocity adds nothing
+    if (v != nullptr) Add(*v);
+  }
 };
 
 // What the runs must agree on: every particle's and emitter's simulated state, and for
@@ -111,12 +114,9 @@ void AddState(Hash& h) {
   const Pool3D& p3 = *g_3DPool;
   for (uint32_t i = 0; i < Pool3D::kParticleSlots; ++i) {
     h.Add(p3.particleData[i].position), h.Add(p3.particleData[i].colour), h.Add(p3.particles[i].deathTime);
-    if (p3.particles[i].velocity != nullptr) h.Add(*p3.particles[i].velocity);
+    h.Add(p3.particles[i].velocity);
   }
-  for (const Emiter3D& e : p3.emiters) {
-    h.Add(e.position);
-    if (e.velocities != nullptr) h.Add(e.velocities[0]);
-  }
+  for (const Emiter3D& e : p3.emiters) h.Add(e.position), h.Add(e.velocities);  // entry 0
   for (uint32_t i = 0; i < p3.visibleCount; ++i) {
     const Emiter3D& e = *p3.visibleEmiters[i];
     h.Add({&e - p3.emiters}), h.Add(e.depth);
@@ -168,20 +168,16 @@ Result Play(const GoldenRun& run, const FramePasses& passes) {
   return result;
 }
 
-// The file: per run a line "run NAME LOG", then its frames' fingerprints, 16 a line.
+// The file: comment lines, then per run a line "run NAME LOG" and its frames' fingerprints,
+// 16 a line, all in hex; a frame read that stops at the next "run" ends the run's list.
 std::map<std::string, Result> ReadGolden() {
   std::map<std::string, Result> golden;
   std::ifstream in(PARTICLES_GOLDEN_FILE);
-  Result* current = nullptr;
-  for (std::string word; in >> word;) {
-    if (word == "#") {
-      std::getline(in, word);
-    } else if (word == "run" && in >> word) {
-      current = &golden[word];
-      in >> std::hex >> current->log >> std::dec;
-    } else if (current != nullptr) {
-      current->frames.push_back(static_cast<uint16_t>(std::stoul(word, nullptr, 16)));
-    }
+  while (in.peek() == '#') in.ignore(1 << 20, '\n');
+  for (std::string name; in >> name >> name; in.clear()) {
+    Result& run = golden[name];
+    in >> std::hex >> run.log;
+    for (unsigned frame; in >> frame;) run.frames.push_back(static_cast<uint16_t>(frame));
   }
   return golden;
 }
