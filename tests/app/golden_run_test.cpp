@@ -1,12 +1,10 @@
-// A regression check, not a proof: the demo's own frame step over a few scripted runs
-// (mode cycling, long stalls, the clock across its 2^32 wrap, a slow frame rate, a
-// long run), every frame fingerprinted (its picture, and every 16th frame all the
-// particles' state) and the whole log, compared with golden_runs.txt, which this test
-// wrote. It names the first frame that differs. The same runs with the straightforward
-// passes, and on x86-64 with the scalar projections, must give the same fingerprints
-// frame by frame, and no frame of any run may allocate or free memory.
-//
-// After a deliberate change of output, regenerate the file and review its diff:
+// A regression check, not a proof: the demo's own frame step over scripted runs (mode cycling,
+// long stalls, the clock across its 2^32 wrap, a slow frame rate, a long run), each frame's
+// picture, every 16th frame's particle state and the whole log fingerprinted and compared with
+// golden_runs.txt, which this test wrote, naming the first frame that differs. The
+// straightforward passes, and on x86-64 the scalar projections, must give the same frames, and
+// no frame may allocate or free memory. After a deliberate change of output, regenerate the
+// file and review its diff:
 //   PARTICLES_GOLDEN_WRITE=1 build/release/tests/app/app_test --gtest_filter='GoldenRun.*'
 #include <gtest/gtest.h>
 
@@ -22,7 +20,6 @@
 
 #include "app/demo.h"
 #include "bench/reference_passes.h"
-#include "particles/pools.h"
 #include "particles/project_x86.h"
 #include "platform/memory_screen.h"
 #include "support/support.h"
@@ -33,45 +30,34 @@
 // owns the C heap there) every malloc, calloc, realloc and free as well.
 namespace {
 std::atomic<long> g_heapCalls{0};
+void* Counted(void* p) { return ++g_heapCalls, p; }
 }  // namespace
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
 extern "C" void* __libc_realloc(void*, std::size_t);
 extern "C" void __libc_free(void*);
-extern "C" void* malloc(std::size_t n) { return ++g_heapCalls, __libc_malloc(n); }
-extern "C" void* calloc(std::size_t n, std::size_t size) { return ++g_heapCalls, __libc_calloc(n, size); }
-extern "C" void* realloc(void* p, std::size_t n) { return ++g_heapCalls, __libc_realloc(p, n); }
-extern "C" void free(void* p) {
-  if (p != nullptr) ++g_heapCalls;
-  __libc_free(p);
-}
+extern "C" void* malloc(std::size_t n) { return Counted(__libc_malloc(n)); }
+extern "C" void* calloc(std::size_t n, std::size_t size) { return Counted(__libc_calloc(n, size)); }
+extern "C" void* realloc(void* p, std::size_t n) { return Counted(__libc_realloc(p, n)); }
+extern "C" void free(void* p) { __libc_free(p != nullptr ? Counted(p) : p); }
 #endif
 void* operator new(std::size_t size) {
-  ++g_heapCalls;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return Counted(p);
   throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  ++g_heapCalls;
-  return std::malloc(size == 0 ? 1 : size);
-}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return Counted(std::malloc(n ? n : 1)); }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept {
-  if (p != nullptr) ++g_heapCalls;
-  std::free(p);
-}
+void operator delete(void* p) noexcept { std::free(p != nullptr ? Counted(p) : p); }
 void operator delete[](void* p) noexcept { operator delete(p); }
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
-struct GoldenRun {
-  const char* name;
-  std::vector<const char*> args;  // particles-capture's options: its clock and presses
-};
+// Each run as particles-capture's options give it: its frames, clock and presses.
+struct GoldenRun { const char* name; std::vector<const char*> args; };
 const GoldenRun kRuns[] = {
     // 2D, 3D, both, two presses in one frame (3 -> 1 -> 2), both again, quit by Start.
     {"modes", {"--frames", "600", "--press", "100:space", "--press", "200:select", "--press", "300:space",
@@ -96,119 +82,109 @@ struct Hash {
     h = (h ^ w) * 0x9E3779B97F4A7C15u;
     h ^= h >> 29;
   }
+  void Add(std::initializer_list<int64_t> words) {  // each as its low 32 bits
+    for (const int64_t w : words) Add(static_cast<uint32_t>(w));
+  }
   void Add(particles::fixed f) { Add(static_cast<uint32_t>(f.raw())); }
   void Add(const particles::vec4& v) { Add(v.x), Add(v.y), Add(v.z), Add(v.w); }
+  void Add(const particles::vec4* v) {  // an absent velocity adds nothing
+    if (v != nullptr) Add(*v);
+  }
 };
 
 // What the runs must agree on: every particle's and emitter's simulated state, and for
 // the listed emitters (in list order) what is drawn of their particles.
 void AddState(Hash& h) {
-  const particles::Pool2D& p2 = *particles::g_2DPool;
-  for (uint32_t i = 0; i < particles::Pool2D::kParticleSlots; ++i) {
-    const particles::ParticleData& d = p2.particleData[i];
-    const particles::EmiterVec2* v = p2.particles[i].velocity;
-    for (int32_t w : {d.x, d.y, int32_t{d.colour}, v ? v->x : 0, v ? v->y : 0}) h.Add(static_cast<uint32_t>(w));
-    h.Add(p2.particles[i].deathTime);
+  using namespace particles;
+  const Pool2D& p2 = *g_2DPool;
+  for (uint32_t i = 0; i < Pool2D::kParticleSlots; ++i) {
+    const ParticleData& d = p2.particleData[i];
+    const EmiterVec2* v = p2.particles[i].velocity;
+    h.Add({d.x, d.y, d.colour, v ? v->x : 0, v ? v->y : 0, p2.particles[i].deathTime});
   }
-  for (const particles::Emiter& e : p2.emiters) {
-    for (int32_t w : {e.x, e.y, e.velocities ? e.velocities[0].x : 0}) h.Add(static_cast<uint32_t>(w));
-  }
+  for (const Emiter& e : p2.emiters) h.Add({e.x, e.y, e.velocities ? e.velocities[0].x : 0});
   for (uint32_t i = 0; i < p2.visibleCount; ++i) {
-    const particles::Emiter& e = *p2.visibleEmiters[i];
-    h.Add(static_cast<uint32_t>(&e - p2.emiters));
+    const Emiter& e = *p2.visibleEmiters[i];
+    h.Add({&e - p2.emiters});
     for (uint32_t k = 0; k < e.count; ++k) {
-      const particles::ParticleData& d = e.data[k];
-      h.Add(d.visible);
-      if (d.visible != 0) h.Add(static_cast<uint32_t>(d.screenX)), h.Add(static_cast<uint32_t>(d.screenY));
+      h.Add(e.data[k].visible);
+      if (e.data[k].visible != 0) h.Add({e.data[k].screenX, e.data[k].screenY});
     }
   }
-  const particles::Pool3D& p3 = *particles::g_3DPool;
-  for (uint32_t i = 0; i < particles::Pool3D::kParticleSlots; ++i) {
+  const Pool3D& p3 = *g_3DPool;
+  for (uint32_t i = 0; i < Pool3D::kParticleSlots; ++i) {
     h.Add(p3.particleData[i].position), h.Add(p3.particleData[i].colour), h.Add(p3.particles[i].deathTime);
-    if (p3.particles[i].velocity != nullptr) h.Add(*p3.particles[i].velocity);
+    h.Add(p3.particles[i].velocity);
   }
-  for (const particles::Emiter3D& e : p3.emiters) {
-    h.Add(e.position);
-    if (e.velocities != nullptr) h.Add(e.velocities[0]);
-  }
+  for (const Emiter3D& e : p3.emiters) h.Add(e.position), h.Add(e.velocities);  // entry 0
   for (uint32_t i = 0; i < p3.visibleCount; ++i) {
-    const particles::Emiter3D& e = *p3.visibleEmiters[i];
-    h.Add(static_cast<uint32_t>(&e - p3.emiters)), h.Add(e.depth);
+    const Emiter3D& e = *p3.visibleEmiters[i];
+    h.Add({&e - p3.emiters}), h.Add(e.depth);
     for (uint32_t k = 0; k < e.count; ++k) {
-      const particles::Particle3DData& d = e.data[k];
+      const Particle3DData& d = e.data[k];
       h.Add(d.visible);
       if (d.visible != 0) h.Add(d.clip.x), h.Add(d.clip.y), h.Add(d.shadedColour);
     }
   }
 }
 
-struct Result {
-  std::vector<uint16_t> frames;  // one fingerprint per frame run
-  uint64_t log = 0;              // the whole log, start-up to the last exit line
-  long heapCalls = 0;            // allocations and releases inside the frame loop
-};
+// One fingerprint per frame run, and one of the whole log, start-up to the last exit line.
+struct Result { std::vector<uint16_t> frames; uint64_t log = 0; };
 
 Result Play(const GoldenRun& run, const FramePasses& passes) {
   CaptureOptions options;
   std::string error;
-  EXPECT_TRUE(ParseCaptureOptions(static_cast<int>(run.args.size()), run.args.data(), &options, &error)) << error;
+  const int argc = static_cast<int>(run.args.size());
+  EXPECT_TRUE(ParseCaptureOptions(argc, run.args.data(), &options, &error)) << error;
   Result result;
   result.frames.reserve(options.frames);
-  std::vector<uint16_t> picture(kScreenWidth * kScreenHeight);
   MemoryScreen screen;
   ScriptedEvents events(options.presses);
-  {
-    support::LogCapture log;
-    ResetFPS();
-    particles::ResetRandom();
-    particles::CreatePools();
-    Demo demo;
-    BuildScenes(demo);
-    StartClock(demo, options.start);
-    Hash h;
-    const long heapBefore = g_heapCalls;
-    for (uint64_t k = 1; k <= options.frames && !demo.quitGame; ++k) {
-      events.BeginFrame(k);
-      RunFrameWith(passes, demo, FrameTicks(options, k), events, screen, [](FramePhase) {});
-      screen.CopyPicture(picture.data());
-      for (size_t i = 0; i < picture.size(); i += 2) h.Add(picture[i] | uint32_t{picture[i + 1]} << 16);
-      if (k % 16 == 0) AddState(h);
-      result.frames.push_back(static_cast<uint16_t>(h.h));
-    }
-    result.heapCalls = g_heapCalls - heapBefore;
-    ReleaseScenes(demo);
-    particles::ReportAndDestroyPools();
-    EXPECT_EQ(particles::g_2DPool, nullptr) << "a destroyed pool must not stay reachable";
-    LogSystemEnd();
-    Hash lh;
-    for (const char c : support::ReadFile(log.path)) lh.Add(static_cast<uint8_t>(c));
-    result.log = lh.h;
+  support::LogCapture log;
+  ResetFPS();
+  particles::ResetRandom();
+  particles::CreatePools();
+  Demo demo;
+  BuildScenes(demo);
+  StartClock(demo, options.start);
+  Hash h;
+  const long heapBefore = g_heapCalls;
+  for (uint64_t k = 1; k <= options.frames && !demo.quitGame; ++k) {
+    events.BeginFrame(k);
+    RunFrameWith(passes, demo, FrameTicks(options, k), events, screen, [](FramePhase) {});
+    for (int y = 0; y < kScreenHeight; ++y)  // the picture row by row, two pixels a word
+      for (int x = 0; x < kScreenWidth; x += 2) h.Add(screen.At(x, y) | uint32_t{screen.At(x + 1, y)} << 16);
+    if (k % 16 == 0) AddState(h);
+    result.frames.push_back(static_cast<uint16_t>(h.h));
   }
+  EXPECT_EQ(g_heapCalls - heapBefore, 0) << run.name << ": the heap used in the frame loop";
+  ReleaseScenes(demo);
+  particles::ReportAndDestroyPools();
+  EXPECT_EQ(particles::g_2DPool, nullptr) << "a destroyed pool must not stay reachable";
+  LogSystemEnd();
+  Hash lh;
+  for (const char c : support::ReadFile(log.path)) lh.Add(static_cast<uint8_t>(c));
+  result.log = lh.h;
   return result;
 }
 
-// The file: per run a line "run NAME LOG", then its frames' fingerprints, 16 a line.
-std::map<std::string, Result> ReadGolden(const char* path) {
+// The file: comment lines, then per run a line "run NAME LOG" and its frames' fingerprints,
+// 16 a line, all in hex; a frame read that stops at the next "run" ends the run's list.
+std::map<std::string, Result> ReadGolden() {
   std::map<std::string, Result> golden;
-  std::ifstream in(path);
-  Result* current = nullptr;
-  for (std::string word; in >> word;) {
-    if (word == "#") {
-      std::getline(in, word);
-    } else if (word == "run") {
-      in >> word;
-      current = &golden[word];
-      in >> std::hex >> current->log >> std::dec;
-    } else if (current != nullptr) {
-      current->frames.push_back(static_cast<uint16_t>(std::stoul(word, nullptr, 16)));
-    }
+  std::ifstream in(PARTICLES_GOLDEN_FILE);
+  while (in.peek() == '#') in.ignore(1 << 20, '\n');
+  for (std::string name; in >> name >> name; in.clear()) {
+    Result& run = golden[name];
+    in >> std::hex >> run.log;
+    for (unsigned frame; in >> frame;) run.frames.push_back(static_cast<uint16_t>(frame));
   }
   return golden;
 }
 
-void WriteGolden(const char* path, const std::map<std::string, Result>& runs) {
-  std::FILE* out = std::fopen(path, "w");
-  ASSERT_NE(out, nullptr) << path;
+void WriteGolden(const std::map<std::string, Result>& runs) {
+  std::FILE* out = std::fopen(PARTICLES_GOLDEN_FILE, "w");
+  ASSERT_NE(out, nullptr) << PARTICLES_GOLDEN_FILE;
   std::fputs("# golden_runs.txt: per-frame fingerprints of the runs in golden_run_test.cpp, written by\n"
              "# that test from the code itself: a regression check. Regenerate only after a deliberate\n"
              "# change of output (the command is in the test's header comment) and review the diff.\n", out);
@@ -219,43 +195,38 @@ void WriteGolden(const char* path, const std::map<std::string, Result>& runs) {
       std::fprintf(out, "%04x%c", r.frames[k], (k % 16 == 15 || k + 1 == r.frames.size()) ? '\n' : ' ');
   }
   std::fclose(out);
+  std::printf("wrote %s: review its diff before committing it\n", PARTICLES_GOLDEN_FILE);
 }
 
-// The first frame where two runs differ, or 0.
+// The first frame where two runs differ (counting from 1), or 0.
 size_t FirstDifference(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
-  for (size_t k = 0; k < a.size() && k < b.size(); ++k)
-    if (a[k] != b[k]) return k + 1;
-  return a.size() == b.size() ? 0 : std::min(a.size(), b.size()) + 1;
+  if (a == b) return 0;
+  return static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin()) + 1;
 }
 
 TEST(GoldenRun, EveryFrameAsRecordedWithEitherPassesAndNoAllocation) {
-  const std::map<std::string, Result> golden = ReadGolden(PARTICLES_GOLDEN_FILE);
+  const bool write = std::getenv("PARTICLES_GOLDEN_WRITE") != nullptr;
+  const std::map<std::string, Result> golden = ReadGolden();
   std::map<std::string, Result> made;
   for (const GoldenRun& run : kRuns) {
-    const Result demo = Play(run, kDemoPasses);
-    EXPECT_EQ(demo.heapCalls, 0) << run.name << ": the heap used in the frame loop";
-    EXPECT_GT(demo.frames.size(), 300u) << run.name;
-    const size_t straight = FirstDifference(Play(run, reference::kStraightforward).frames, demo.frames);
-    EXPECT_EQ(straight, 0u) << run.name << ": the straightforward passes differ from frame " << straight << " on";
+    const Result& demo = made[run.name] = Play(run, kDemoPasses);
+    const auto expectSame = [&](const std::vector<uint16_t>& frames, const char* what) {
+      const size_t k = FirstDifference(demo.frames, frames);
+      EXPECT_EQ(k, 0u) << run.name << ": frame " << k << " is the first that differs from " << what;
+    };
+    expectSame(Play(run, reference::kStraightforward).frames, "the straightforward passes");
 #if defined(__x86_64__)
     particles::AllowVectorProjection(false);
-    const Result scalar = Play(run, kDemoPasses);
+    expectSame(Play(run, kDemoPasses).frames, "the scalar projections");
     particles::AllowVectorProjection(true);
-    const size_t plain = FirstDifference(scalar.frames, demo.frames);
-    EXPECT_EQ(plain, 0u) << run.name << ": the scalar projections differ from frame " << plain << " on";
 #endif
-    made[run.name] = demo;
-    if (std::getenv("PARTICLES_GOLDEN_WRITE") != nullptr) continue;
+    if (write) continue;
     const auto it = golden.find(run.name);
     ASSERT_NE(it, golden.end()) << run.name << " is not in " << PARTICLES_GOLDEN_FILE;
-    const size_t first = FirstDifference(demo.frames, it->second.frames);
-    EXPECT_EQ(first, 0u) << run.name << ": frame " << first << " is the first that differs from the recorded run";
+    expectSame(it->second.frames, "the recorded run");
     EXPECT_EQ(demo.log, it->second.log) << run.name << ": the log differs from the recorded run";
   }
-  if (std::getenv("PARTICLES_GOLDEN_WRITE") != nullptr) {
-    WriteGolden(PARTICLES_GOLDEN_FILE, made);
-    std::printf("wrote %s: review its diff before committing it\n", PARTICLES_GOLDEN_FILE);
-  }
+  if (write) WriteGolden(made);
 }
 
 }  // namespace

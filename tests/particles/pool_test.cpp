@@ -1,9 +1,10 @@
-// Catches block map faults: a wrong best-fit choice, a split or merge that breaks
-// the tiling, a failed allocation that changes the pool, and a report that misses
-// a corrupted flag. The end-to-end runs check the demo's own exit report.
+// Catches a wrong best-fit choice, a split or merge that breaks the tiling, a failed allocation
+// that changes the pool, and a report or checker that misses a corruption (or finds a false one).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,84 +13,70 @@
 
 namespace {
 
+using particles::CheckBlockMap;
 using particles::Emiter;
 using particles::Pool2D;
+using Lines = std::vector<std::string>;
 
-// The map and slot flags, to compare a pool before and after a failed call.
+// The map and the emitters' counts; the checker sees a slot flag left set.
 std::vector<uint32_t> Map(const Pool2D& p) {
   std::vector<uint32_t> m(p.blockSize, p.blockSize + 3000);
   m.insert(m.end(), p.blockUsed, p.blockUsed + 3000);
-  m.insert(m.end(), p.emiterUsed, p.emiterUsed + 50);
+  for (const Emiter& emiter : p.emiters) m.push_back(emiter.count);
   return m;
 }
 
-// Allocates the sizes in order, then releases those listed, checking the map each time.
+// A pool made over memory full of ones, as a reused heap may hand out: the constructor must
+// set every field the checker reads.
+std::unique_ptr<Pool2D> NewPool() {
+  void* memory = ::operator new(sizeof(Pool2D));
+  std::memset(memory, 0xFF, sizeof(Pool2D));
+  return std::unique_ptr<Pool2D>(new (memory) Pool2D);
+}
+
+// Build: the sizes allocated in a fresh pool, then those listed released. Every call is checked.
 struct Pool : ::testing::Test {
-  std::unique_ptr<Pool2D> pool = std::make_unique<Pool2D>();
+  std::unique_ptr<Pool2D> pool = NewPool();
   std::vector<Emiter*> e;
   void Build(std::vector<unsigned> sizes, std::vector<int> release) {
+    pool = NewPool(), e.clear();
     for (unsigned size : sizes) e.push_back(Allocate(size));
     for (int i : release) Release(e[i]);
   }
-  Emiter* Allocate(unsigned count) {
-    Emiter* got = pool->AllocateEmiter(count);
-    EXPECT_EQ(particles::CheckBlockMap(*pool), "") << "after allocating " << count;
-    return got;
+  Emiter* Allocate(unsigned count) { return Checked(pool->AllocateEmiter(count)); }
+  void Release(Emiter* emiter) { pool->ReleaseEmiter(emiter), Checked(emiter); }
+  Emiter* Checked(Emiter* emiter) {
+    EXPECT_EQ(CheckBlockMap(*pool), "");
+    return emiter;
   }
-  void Release(Emiter* emiter) {
-    pool->ReleaseEmiter(emiter);
-    EXPECT_EQ(particles::CheckBlockMap(*pool), "") << "after a release";
-  }
-  uint32_t Head(const Emiter* emiter) {
-    return static_cast<uint32_t>(emiter->particles - pool->particles);
-  }
+  uint32_t Head(const Emiter* emiter) { return static_cast<uint32_t>(emiter->particles - pool->particles); }
 };
 
 TEST_F(Pool, AllocationTakesTheSmallestFittingBlockAtTheLowestHead) {
-  EXPECT_EQ(pool->blockSize[0], 3000u);
-  Emiter* first = Allocate(100);
-  EXPECT_EQ(first, &pool->emiters[0]);
-  EXPECT_EQ(first->data, &pool->particleData[0]);
-  EXPECT_EQ(first->count, 100u);
-  EXPECT_EQ(pool->blockSize[100], 2900u);
-
-  struct Case {
-    std::vector<unsigned> sizes;
-    uint32_t head;
-  };
-  for (const Case& c : {Case{{50, 10, 200, 10}, 60},     // 50 too small; 200 beats the tail
-                        Case{{300, 10, 120, 10}, 310},   // the later, smaller block
-                        Case{{120, 10, 120, 10}, 0}}) {  // equal sizes: the lower head
-    pool = std::make_unique<Pool2D>();
-    e.clear();
+  struct Case { std::vector<unsigned> sizes; uint32_t head; };  // sizes 0 and 2 released
+  for (const Case& c : {Case{{50, 10, 200, 10}, 60},      // 50 too small; 200 beats the tail
+                        Case{{300, 10, 120, 10}, 310},    // the later, smaller block
+                        Case{{120, 10, 120, 10}, 0},      // equal sizes: the lower head
+                        Case{{100, 10, 300, 10}, 0}}) {   // an exact fit writes no block after it
     Build(c.sizes, {0, 2});
     EXPECT_EQ(Head(Allocate(100)), c.head);
   }
 }
 
-TEST_F(Pool, AnExactFitWritesNoNewBlockAndAFailedAllocationChangesNothing) {
-  Build({120, 10}, {0});
-  EXPECT_EQ(Head(Allocate(120)), 0u);
-  EXPECT_EQ(pool->blockSize[120], 10u);  // the next block's head, untouched
-
-  const std::vector<uint32_t> before = Map(*pool);
+TEST_F(Pool, AFailedAllocationChangesNothing) {
+  for (int i = 0; i < 49; ++i) ASSERT_NE(Allocate(1), nullptr);  // 2951 slots left
+  std::vector<uint32_t> before = Map(*pool);
   EXPECT_EQ(Allocate(0), nullptr);     // a 0-length block would stop every walk
-  EXPECT_EQ(Allocate(2871), nullptr);  // 2870 slots are free
+  EXPECT_EQ(Allocate(2952), nullptr);  // no free block that large
   EXPECT_EQ(Map(*pool), before);
-  EXPECT_EQ(pool->emiters[2].count, 0u);
-  EXPECT_EQ(Allocate(2870), &pool->emiters[2]);  // the slot was given back
-
-  pool = std::make_unique<Pool2D>();
-  for (int i = 0; i < 50; ++i) ASSERT_NE(Allocate(1), nullptr);
-  const std::vector<uint32_t> fifty = Map(*pool);
-  EXPECT_EQ(Allocate(1), nullptr);  // the 51st
-  EXPECT_EQ(Map(*pool), fifty);
+  EXPECT_EQ(Allocate(2950), &pool->emiters[49]);  // the slot was given back
+  before = Map(*pool);
+  EXPECT_EQ(Allocate(1), nullptr);  // the 51st emitter, with a slot free for it
+  EXPECT_EQ(Map(*pool), before);
 }
 
 TEST_F(Pool, ReleaseMergesOnlyWithAFreeBlockAfterIt) {
-  Build({100, 200, 300}, {1});  // next block used: no merge
-  EXPECT_EQ(pool->blockSize[100], 200u);
-  Release(e[0]);  // next block free: 100 + 200
+  Build({100, 200, 300}, {1, 0});  // 200: the next block used, no merge; 100: merged, 100 + 200
   EXPECT_EQ(pool->blockSize[0], 300u);
   Release(e[2]);  // the tail joins; the block before stays apart
   EXPECT_EQ(pool->blockSize[0], 300u);
@@ -100,35 +87,26 @@ TEST_F(Pool, ReleaseMergesOnlyWithAFreeBlockAfterIt) {
   EXPECT_EQ(pool->blockSize[300], 2700u);
 }
 
+// Each corruption alone is found; the report flags it under its block's line, and nothing else.
 TEST_F(Pool, TheReportAndTheCheckerFindCorruptionAndOnlyCorruption) {
-  // A used block after a free one, and all fifty emitters listed, are sound.
-  Build({100, 100}, {0});
+  Build({100, 100}, {0});  // a used block after a free one: sound
   pool->visibleCount = 50;
-  EXPECT_EQ(particles::CheckBlockMap(*pool), "");
-  {
-    support::LogCapture log;
-    pool->LogAllocation();
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                               "< Particles System LOG START >", "< Particles Allocation LOG >",
-                               "Bloc : 0, Size : 100, Used : 0", "Bloc : 100, Size : 100, Used : 1",
-                               "Bloc : 200, Size : 2800, Used : 0", "< Particles System LOG END >"}));
-  }
-  pool->blockSize[200] = 2801;  // runs one slot past the end
-  EXPECT_NE(particles::CheckBlockMap(*pool), "");
-  pool->blockSize[200] = 2800;
+  EXPECT_EQ(CheckBlockMap(*pool), "");
   pool->visibleCount = 51;
-  EXPECT_NE(particles::CheckBlockMap(*pool), "");
-
-  pool = std::make_unique<Pool2D>();
+  EXPECT_NE(CheckBlockMap(*pool), "");
+  pool->visibleCount = 50;
+  pool->blockSize[200] = 2801;  // runs one slot past the end
+  EXPECT_NE(CheckBlockMap(*pool), "");
+  pool->blockSize[200] = 2800;
   pool->blockUsed[5] = 1;
-  EXPECT_NE(particles::CheckBlockMap(*pool), "");
+  EXPECT_NE(CheckBlockMap(*pool), "");
   support::LogCapture log;
   pool->LogAllocation();
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                             "< Particles System LOG START >", "< Particles Allocation LOG >",
-                             "Bloc : 0, Size : 3000, Used : 0",
-                             "Particles Allocation Error : Bloc corrupted at index 5",
-                             "< Particles System LOG END >"}));
+  EXPECT_EQ(log.Lines(), (Lines{"< Particles System LOG START >", "< Particles Allocation LOG >",
+                                "Bloc : 0, Size : 100, Used : 0",
+                                "Particles Allocation Error : Bloc corrupted at index 5",
+                                "Bloc : 100, Size : 100, Used : 1", "Bloc : 200, Size : 2800, Used : 0",
+                                "< Particles System LOG END >"}));
 }
 
 }  // namespace

@@ -20,37 +20,25 @@
 namespace support {
 
 // A fresh directory for a test's files, removed with everything in it.
-class TempDir {
- public:
+struct TempDir {
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "particles-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+  std::string path;  // empty when mkdtemp failed
 };
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(path, std::ios::binary).rdbuf();
   return s.str();
-}
-
-inline std::vector<std::string> ReadLines(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
 }
 
 // While alive, the log goes to a file of its own; Lines() reads it back.
@@ -59,29 +47,24 @@ struct LogCapture {
   std::string path = dir / "ParticlesLog.txt";
   LogCapture() { LogSystemStart(path.c_str()); }
   ~LogCapture() { LogSystemEnd(); }
-  std::vector<std::string> Lines() const { return ReadLines(path); }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
 };
 
 // While alive, particles::Rand() returns the given values in order, then 0.
-class ScriptedRand {
- public:
+struct ScriptedRand {
   explicit ScriptedRand(std::vector<int> values) {
-    Script() = std::move(values);
-    Drawn() = 0;
-    particles::SetRandSource(&Next);
+    script = std::move(values);
+    drawn = 0;
+    particles::SetRandSource([] { return drawn < script.size() ? script[drawn++] : 0; });
   }
   ~ScriptedRand() { particles::SetRandSource(nullptr); }
-  static size_t& Drawn() {
-    static size_t drawn = 0;
-    return drawn;
-  }
-
- private:
-  static std::vector<int>& Script() {
-    static std::vector<int> script;
-    return script;
-  }
-  static int Next() { return Drawn() < Script().size() ? Script()[Drawn()++] : 0; }
+  static inline std::vector<int> script;
+  static inline size_t drawn = 0;
 };
 
 // Runs f(name) with each particle projection this CPU has: the vector one, then the
@@ -89,7 +72,6 @@ class ScriptedRand {
 template <class F>
 void EachProjection(F&& f) {
 #if defined(__x86_64__)
-  particles::AllowVectorProjection(true);
   f("vector projection");
   particles::AllowVectorProjection(false);
   f("scalar projection");
@@ -100,40 +82,32 @@ void EachProjection(F&& f) {
 }
 
 // The input events of the demo's table.
-inline SDL_Event Key(int sym, unsigned mod = 0, Uint8 type = SDL_KEYDOWN) {
-  SDL_Event e{};
-  e.type = type;
-  e.key.keysym.sym = static_cast<decltype(e.key.keysym.sym)>(sym);
-  e.key.keysym.mod = static_cast<decltype(e.key.keysym.mod)>(mod);
-  return e;
-}
-inline SDL_Event Button(int button, Uint8 type = SDL_JOYBUTTONDOWN) {
-  SDL_Event e{};
-  e.type = type;
-  e.jbutton.button = static_cast<Uint8>(button);
-  return e;
-}
 inline SDL_Event Event(Uint8 type) {
   SDL_Event e{};
   e.type = type;
   return e;
 }
+inline SDL_Event Key(int sym, unsigned mod = 0, Uint8 type = SDL_KEYDOWN) {
+  SDL_Event e = Event(type);
+  e.key.keysym.sym = static_cast<decltype(e.key.keysym.sym)>(sym);
+  e.key.keysym.mod = static_cast<decltype(e.key.keysym.mod)>(mod);
+  return e;
+}
+inline SDL_Event Button(int button, Uint8 type = SDL_JOYBUTTONDOWN) {
+  SDL_Event e = Event(type);
+  e.jbutton.button = static_cast<Uint8>(button);
+  return e;
+}
 
 // A queue the test fills before each frame; the frame drains it.
-class EventQueue final : public EventSource {
- public:
+struct EventQueue final : EventSource {
   std::vector<SDL_Event> pending;
   bool Poll(SDL_Event* event) override {
-    if (next_ >= pending.size()) {
-      pending.clear(), next_ = 0;
-      return false;
-    }
-    *event = pending[next_++];
+    if (pending.empty()) return false;
+    *event = pending.front();
+    pending.erase(pending.begin());
     return true;
   }
-
- private:
-  size_t next_ = 0;
 };
 
 }  // namespace support
