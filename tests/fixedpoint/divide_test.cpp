@@ -26,9 +26,8 @@ TEST(Divide, ExtremeDivisorsAndSigns) {
   }
 }
 
-// Plain / over random signed pairs, with dividends drawn at every magnitude (a
-// random shift) so small and near-bound quotients are both common, plus the exact
-// multiples and their neighbours where a correction step decides the result.
+// Plain / over random signed pairs: dividends at every magnitude (a random shift), small and near
+// the bound, and exact multiples of d and their neighbours, where a correction step decides.
 TEST(Divide, RandomPairsAgainstPlainDivision) {
   std::mt19937_64 gen(20261207);
   for (int i = 0; i < 4000000; ++i) {
