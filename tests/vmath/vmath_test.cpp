@@ -42,14 +42,12 @@ TEST(Cross, AccumulatesWithTheSubtrahendNegatedFirst) {
   EXPECT_EQ(vmath::cross(vec3{kZero, kZero, Raw(1)}, vec3{kZero, Raw(INT32_MIN), kZero}).x, Raw(-32768));
 }
 
-// 1/sqrt(25.0) is 13106 raw, so 3.0 and 4.0 become 39318 and 52424; the four-component
-// form counts w in the length and scales it; zero stays zero.
+// 1/sqrt(25.0) is 13106 raw: 3.0 and 4.0 become 39318 and 52424; the vec4 form counts and scales w.
 TEST(Normalize, MatchesTheHandValues) {
   EXPECT_EQ(vmath::normalize(vec3{fixed(3), fixed(4), kZero}), (vec3{Raw(39318), Raw(52424), kZero}));
   EXPECT_EQ(vmath::normalize(vec3{kZero, kZero, kOne}), (vec3{kZero, kZero, kOne}));
   EXPECT_EQ(vmath::normalize(vec3{}), vec3{});
-  EXPECT_EQ(vmath::normalize(vec4{fixed(3), kZero, kZero, fixed(4)}),
-            (vec4{Raw(39318), kZero, kZero, Raw(52424)}));
+  EXPECT_EQ(vmath::normalize(vec4{fixed(3), kZero, kZero, fixed(4)}), (vec4{Raw(39318), kZero, kZero, Raw(52424)}));
   EXPECT_EQ(vmath::normalize(vec4{}), vec4{});
 }
 
