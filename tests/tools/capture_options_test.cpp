@@ -11,7 +11,6 @@
 
 namespace {
 
-// The options of a command line that must be accepted.
 CaptureOptions Accepted(std::vector<const char*> args) {
   CaptureOptions o;
   std::string error;
@@ -77,6 +76,12 @@ TEST(CaptureOptions, ClockReadsStartPlusFramesTimesDtPlusStallsSoFar) {
             (std::vector{1016u, 1032u, 1048u + 501u, 1080u + 508u}));
   const CaptureOptions wraps = Accepted({"--frames", "2", "--start", "4294967290", "--dt", "10"});
   EXPECT_EQ(FrameTicks(wraps, 1), 4u) << "the tick counter wraps";
+}
+
+TEST(CaptureOptions, UsageSetsEachOptionsTextAtColumn18) {
+  const std::string usage = CaptureUsage();
+  EXPECT_NE(usage.find("\n  --frames N      frames to run"), std::string::npos) << usage;
+  EXPECT_NE(usage.find("\n                  little-endian, 153600 bytes\n"), std::string::npos) << usage;
 }
 
 }  // namespace
