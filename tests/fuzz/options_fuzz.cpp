@@ -1,9 +1,5 @@
-// options_fuzz.cpp: libFuzzer target for particles-capture's command line, fed
-// argument vectors of raw bytes and vectors built from near-valid pieces (option
-// names, '=', numbers at and past their limits, key names). Catches a crash or
-// sanitizer finding, a refusal that is not one printable line, an accepted value
-// out of its documented range, and options that do not survive being written back
-// out as a command line and parsed again. Built and run by scripts/fuzz.sh.
+// libFuzzer target (scripts/fuzz.sh) for particles-capture's command line: catches refusals that are
+// not one printable line, values out of range, and options that do not survive a reformat and reparse.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,35 +9,30 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+void Check(bool ok) { if (!ok) std::abort(); }
 
 // Pieces of a near-valid command line; kNext starts the next argument.
 const char* const kPieces[] = {
-    "--frames", "--dt", "--start", "--stall", "--press", "--raw", "--png", "--stream",
-    "--help", "--", "=", ":", "0", "1", "5", "00", "16", "255", "256", "100000", "100001",
-    "4294967295", "4294967296", "18446744073709551615", "18446744073709551616", "space",
-    "c", "ctrl-c", "rctrl-c", "start", "select", "quit", "button:", "-", "+", " ", "\n",
-    "\x1b", "\xff", "f.png", "1:", "--press=1:", "--stall=1:",
-};
-constexpr size_t kPieceCount = sizeof kPieces / sizeof kPieces[0];
+    "--frames", "--dt", "--start", "--stall", "--press", "--raw", "--png", "--stream", "--help", "--", "=",
+    ":", "0", "1", "5", "00", "16", "255", "256", "100000", "100001", "4294967295", "4294967296",
+    "18446744073709551615", "18446744073709551616", "space", "c", "ctrl-c", "rctrl-c", "start", "select",
+    "quit", "button:", "-", "+", " ", "\n", "\x1b", "\xff", "f.png", "1:", "--press=1:", "--stall=1:"};
 constexpr uint8_t kNext = 0xFF;
 
+// The first byte's low bit picks pieces or raw bytes (0 starts the next argument); a
+// single byte or none is an empty command line.
 std::vector<std::string> Arguments(const uint8_t* data, size_t size) {
-  std::vector<std::string> args(1);
+  std::vector<std::string> args(size > 1 ? 1 : 0);
   const bool pieces = size > 0 && (data[0] & 1) != 0;
   for (size_t i = 1; i < size; ++i) {
     const uint8_t b = data[i];
-    if (pieces ? b == kNext : b == 0) {
-      args.emplace_back();
-    } else {
-      args.back() += pieces ? kPieces[b % kPieceCount] : std::string(1, static_cast<char>(b));
-    }
+    if (b == (pieces ? kNext : 0)) args.emplace_back();
+    else args.back() += pieces ? kPieces[b % std::size(kPieces)] : std::string(1, static_cast<char>(b));
   }
   return args;
 }
 
+// The name a press is written back as; a key event that no name gives aborts.
 std::string KeyName(const Press& p) {
   if (p.kind == Press::Quit) return "quit";
   if (p.kind == Press::Button) return "button:" + std::to_string(p.button);
@@ -54,8 +45,7 @@ std::string KeyName(const Press& p) {
 
 // The options as a command line, every option in its --name=value spelling.
 std::vector<std::string> Reformatted(const CaptureOptions& o) {
-  std::vector<std::string> args = {"--frames=" + std::to_string(o.frames),
-                                   "--dt=" + std::to_string(o.dt),
+  std::vector<std::string> args = {"--frames=" + std::to_string(o.frames), "--dt=" + std::to_string(o.dt),
                                    "--start=" + std::to_string(o.start)};
   for (const Stall& s : o.stalls) args.push_back("--stall=" + std::to_string(s.frame) + ":" + std::to_string(s.ms));
   for (const Press& p : o.presses) args.push_back("--press=" + std::to_string(p.frame) + ":" + KeyName(p));
@@ -75,11 +65,9 @@ bool Parse(const std::vector<std::string>& args, CaptureOptions* o, std::string*
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> args = Arguments(data, size);
-  if (args.size() == 1 && args[0].empty()) args.clear();
   CaptureOptions o;
   std::string error;
-  if (!Parse(args, &o, &error)) {
+  if (!Parse(Arguments(data, size), &o, &error)) {
     Check(error.rfind("particles-capture: ", 0) == 0);
     for (const char ch : error) Check(ch >= 0x20 && ch < 0x7F);
     return 0;

@@ -4,102 +4,84 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-struct Parsed {
-  bool ok;
-  CaptureOptions options;
+CaptureOptions Accepted(std::vector<const char*> args) {
+  CaptureOptions o;
   std::string error;
-};
+  EXPECT_TRUE(ParseCaptureOptions(static_cast<int>(args.size()), args.data(), &o, &error)) << error;
+  return o;
+}
 
-Parsed Parse(std::vector<const char*> args) {
-  Parsed p{};
-  p.ok = ParseCaptureOptions(static_cast<int>(args.size()), args.data(), &p.options, &p.error);
-  return p;
+// The refusal of a command line, empty when it is accepted.
+std::string Refusal(std::vector<const char*> args) {
+  CaptureOptions o;
+  std::string error;
+  return ParseCaptureOptions(static_cast<int>(args.size()), args.data(), &o, &error) ? "" : error;
 }
 
 TEST(CaptureOptions, DefaultsAndBothValueSpellings) {
-  Parsed p = Parse({});
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(p.options.frames, 1u);
-  EXPECT_EQ(p.options.dt, 16u);
-  EXPECT_EQ(p.options.start, 0u);
-  // Leading zeros are digits, however many: the value is what they lead to.
-  p = Parse({"--frames=300", "--dt", "000000000000000000000000020",
-             "--start=0000000000000000000000004294967295", "--frames", "400"});
-  ASSERT_TRUE(p.ok) << p.error;
-  EXPECT_EQ(p.options.frames, 400u) << "a repeated option keeps its last value";
-  EXPECT_EQ(p.options.dt, 20u);
-  EXPECT_EQ(p.options.start, 4294967295u);
+  const CaptureOptions d = Accepted({});
+  EXPECT_EQ(std::tuple(d.frames, d.dt, d.start), std::tuple(uint64_t{1}, 16u, 0u));  // frames, dt, start
+  // Leading zeros are digits, however many; a repeated option keeps its last value.
+  const CaptureOptions o = Accepted({"--frames=300", "--dt", "000000000000000000000000020",
+                                     "--start=0000000000000000000000004294967295", "--frames", "400"});
+  EXPECT_EQ(std::tuple(o.frames, o.dt, o.start), std::tuple(uint64_t{400}, 20u, 4294967295u));
 }
 
+// The presses' frames are checked against the final N, here given after them.
 TEST(CaptureOptions, PressesKeepCommandLineOrderAndMapToTheirEvents) {
-  Parsed p = Parse({"--frames", "9", "--press", "2:ctrl-c", "--press=1:button:255",
-                    "--press", "2:rctrl-c", "--press", "3:start", "--press", "3:select",
-                    "--press", "4:quit", "--press", "5:c", "--press", "6:space"});
-  ASSERT_TRUE(p.ok) << p.error;
-  const auto& v = p.options.presses;
-  ASSERT_EQ(v.size(), 8u);
-  EXPECT_EQ(v[0].frame, 2u);
-  EXPECT_EQ(v[0].kind, Press::Key);
-  EXPECT_EQ(v[0].sym, 99);
-  EXPECT_EQ(v[0].mod, 0x0040u);
-  EXPECT_EQ(v[1].kind, Press::Button);
-  EXPECT_EQ(v[1].button, 255);
-  EXPECT_EQ(v[2].mod, 0x0080u);
-  EXPECT_EQ(v[3].button, 8);
-  EXPECT_EQ(v[4].button, 9);
-  EXPECT_EQ(v[5].kind, Press::Quit);
-  EXPECT_EQ(v[6].sym, 99);
-  EXPECT_EQ(v[6].mod, 0u);
-  EXPECT_EQ(v[7].sym, 32);
+  const CaptureOptions o = Accepted({"--press", "2:ctrl-c", "--press=1:button:255", "--press", "2:rctrl-c",
+                                     "--press", "3:start", "--press", "3:select", "--press", "4:quit",
+                                     "--press", "5:c", "--press", "6:space", "--frames", "6"});
+  using Event = std::tuple<uint64_t, Press::Kind, int, unsigned, int>;  // frame, kind, sym, mod, button
+  std::vector<Event> events;
+  for (const Press& p : o.presses) events.emplace_back(p.frame, p.kind, p.sym, p.mod, p.button);
+  EXPECT_EQ(events, (std::vector<Event>{{2, Press::Key, 99, 0x0040, 0}, {1, Press::Button, 0, 0, 255},
+                                        {2, Press::Key, 99, 0x0080, 0}, {3, Press::Button, 0, 0, 8},
+                                        {3, Press::Button, 0, 0, 9}, {4, Press::Quit, 0, 0, 0},
+                                        {5, Press::Key, 99, 0, 0}, {6, Press::Key, 32, 0, 0}}));
 }
 
+// Each refusal is one line naming the program, with nothing for the terminal; the last press
+// is past the final N.
 TEST(CaptureOptions, RefusesEachBadArgumentWithALineNamingIt) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--frames", "0"},        {"--frames", "-1"},        {"--frames", "+5"},
-      {"--frames", "0x10"},     {"--frames", "1e3"},       {"--frames", ""},
-      {"--frames"},             {"--dt", "100001"},        {"--dt", "16.5"},
-      {"--start", "4294967296"}, {"--stall", "1"},          {"--stall", "1:100001"},
-      {"--stall", "0:5"},       {"--stall", "2:5"},        {"--press", "1:enter"},
-      {"--press", "1:button:256"}, {"--press", "space"},    {"--press", "2:space"},
-      {"--bogus"},              {"frames"},                {"--raw"},
-      {"--stream=1"},           {"--frames", "99999999999999999999999"},
-      {"--frames", "1\n2"},     {"--fr\x1b[2Jmes"},       {"--press", "1:sp\xc3\xa9"},
-  };
+      {"--frames", "0"}, {"--frames", "-1"}, {"--frames", "+5"}, {"--frames", "0x10"}, {"--frames", "1e3"},
+      {"--frames", ""}, {"--frames"}, {"--frames", "99999999999999999999999"}, {"--frames", "1\n2"},
+      {"--bogus"}, {"--dt", "100001"}, {"--dt", "16.5"}, {"--start", "4294967296"}, {"--stall", "1"},
+      {"--stall", "1:100001"}, {"--stall", "0:5"}, {"--stall", "2:5"}, {"--press", "1:enter"},
+      {"--press", "1:button:256"}, {"--press", "space"}, {"--press", "2:space"},
+      {"--press", "1:sp\xc3\xa9"}, {"frames"}, {"--raw"}, {"--stream=1"}, {"--fr\x1b[2Jmes"},
+      {"--frames", "5", "--press", "5:space", "--frames", "4"}};
   for (const auto& args : bad) {
-    const Parsed p = Parse(args);
-    std::string joined;
-    for (const char* a : args) joined += std::string(a) + " ";
-    EXPECT_FALSE(p.ok) << joined;
-    for (const char ch : p.error) {
-      ASSERT_TRUE(ch >= 0x20 && ch < 0x7F) << "one line, nothing for the terminal: " << joined;
-    }
-    EXPECT_EQ(p.error.rfind("particles-capture: ", 0), 0u) << p.error;
+    const std::string e = Refusal(args);
+    const bool printable = std::all_of(e.begin(), e.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    EXPECT_TRUE(e.rfind("particles-capture: ", 0) == 0 && printable)
+        << testing::PrintToString(args) << " gave " << testing::PrintToString(e);
   }
-  EXPECT_EQ(Parse({"--frames", "1\n\x7f" "2"}).error,
+  EXPECT_EQ(Refusal({"--frames", "1\n\x7f" "2"}),
             "particles-capture: bad value for --frames: '1\\x0a\\x7f2' (N >= 1)");
 }
 
-TEST(CaptureOptions, FramesOfStallsAndPressesAreCheckedAgainstTheFinalN) {
-  EXPECT_TRUE(Parse({"--press", "5:space", "--frames", "5"}).ok);
-  EXPECT_FALSE(Parse({"--frames", "5", "--press", "5:space", "--frames", "4"}).ok);
+TEST(CaptureOptions, ClockReadsStartPlusFramesTimesDtPlusStallsSoFar) {
+  const CaptureOptions o = Accepted({"--frames", "10", "--dt", "16", "--start", "1000", "--stall", "3:500",
+                                     "--stall", "5:7", "--stall", "3:1"});
+  EXPECT_EQ((std::vector{FrameTicks(o, 1), FrameTicks(o, 2), FrameTicks(o, 3), FrameTicks(o, 5)}),
+            (std::vector{1016u, 1032u, 1048u + 501u, 1080u + 508u}));
+  const CaptureOptions wraps = Accepted({"--frames", "2", "--start", "4294967290", "--dt", "10"});
+  EXPECT_EQ(FrameTicks(wraps, 1), 4u) << "the tick counter wraps";
 }
 
-TEST(CaptureOptions, ClockReadsStartPlusFramesTimesDtPlusStallsSoFar) {
-  Parsed p = Parse({"--frames", "10", "--dt", "16", "--start", "1000", "--stall", "3:500",
-                    "--stall", "5:7", "--stall", "3:1"});
-  ASSERT_TRUE(p.ok) << p.error;
-  EXPECT_EQ(FrameTicks(p.options, 1), 1016u);
-  EXPECT_EQ(FrameTicks(p.options, 2), 1032u);
-  EXPECT_EQ(FrameTicks(p.options, 3), 1048u + 501u);
-  EXPECT_EQ(FrameTicks(p.options, 5), 1080u + 508u);
-  p = Parse({"--frames", "2", "--start", "4294967290", "--dt", "10"});
-  ASSERT_TRUE(p.ok);
-  EXPECT_EQ(FrameTicks(p.options, 1), 4u) << "the tick counter wraps";
+TEST(CaptureOptions, UsageSetsEachOptionsTextAtColumn18) {
+  const std::string usage = CaptureUsage();
+  EXPECT_NE(usage.find("\n  --frames N      frames to run"), std::string::npos) << usage;
+  EXPECT_NE(usage.find("\n                  little-endian, 153600 bytes\n"), std::string::npos) << usage;
 }
 
 }  // namespace
