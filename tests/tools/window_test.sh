@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# window_test.sh PARTICLES: the real demo window under a virtual X server. Plain c
-# must do nothing; Ctrl+C must quit with "Quit game from KeyDown !". Space cycles the
-# display mode on the way. Then, on a 24-bit screen as most desktops have, the window enlarged by --scale 3:
-# its size, its picture (3x3 blocks of one colour that reduce to a frame of the
-# demo) and F11 in and out of full screen.
-# Exits 77 (skipped) when no virtual X server can start here.
+# window_test.sh PARTICLES: the real demo window under a virtual X server. Plain c must do
+# nothing; Ctrl+C must quit with "Quit game from KeyDown !"; Space cycles the display mode
+# on the way. Then, on a 24-bit screen as most desktops have, the window enlarged by
+# --scale 3: its size, its picture (3x3 blocks of one colour that reduce to a frame of the
+# demo) and F11 in and out of full screen. Exits 77 (skipped) where no X server can start.
 set -u
 demo=$(readlink -f "$1")
 here=$(dirname "$(readlink -f "$0")")
