@@ -13,9 +13,8 @@
 void ClearScreen(Screen& screen, int32_t& color);
 
 // One 3x3 stamp centred on (px, py): the centre in c, the four side neighbours at
-// half and the four corners at a quarter of each channel, written in a fixed order
-// (centre, right, left, below, above, above left, above right, below left, below
-// right). No clipping: the caller keeps px in 1..318 and py in 1..238.
+// half and the four corners at a quarter of each channel, written row by row from
+// the top left. No clipping: the caller keeps px in 1..318 and py in 1..238.
 void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c);
 
 // Stamps every visible particle of the 2D pool's listed emitters, in list order and
