@@ -65,8 +65,15 @@ TEST(Divide, RandomPairsAgainstPlainDivision) {
     if (!(w == INT32_MIN && d == -1) && Divide32(w, divisor) != w / d) {
       ++failures, ADD_FAILURE() << "Divide32 " << w << " / " << d;
     }
-    if (Quotient16(w, divisor) != fixedpoint::low32(fixedpoint::shl64(w, 16) / d)) {
-      ++failures, ADD_FAILURE() << "Quotient16 " << w << " / " << d;
+    const int32_t quotient16 = fixedpoint::low32(fixedpoint::shl64(w, 16) / d);
+    if (Quotient16(w, divisor) != quotient16) ++failures, ADD_FAILURE() << "Quotient16 " << w << " / " << d;
+    // The short and small ways, where they take the dividend.
+    int32_t q = 0;
+    if (fixedpoint::ShortQuotient16(w, fixedpoint::MakeShortDivisor(d), &q) && q != quotient16) {
+      ++failures, ADD_FAILURE() << "ShortQuotient16 " << w << " / " << d;
+    }
+    if (fixedpoint::SmallQuotient16(w, fixedpoint::MakeSmallDivisor(d), &q) && q != quotient16) {
+      ++failures, ADD_FAILURE() << "SmallQuotient16 " << w << " / " << d;
     }
   }
 }

@@ -20,7 +20,11 @@ using fixedpoint::Divide;
 using fixedpoint::Divide32;
 using fixedpoint::Quotient16;
 using fixedpoint::MakeDivisor;
+using fixedpoint::MakeShortDivisor;
+using fixedpoint::MakeSmallDivisor;
 using fixedpoint::Reciprocal;
+using fixedpoint::ShortQuotient16;
+using fixedpoint::SmallQuotient16;
 
 constexpr uint64_t kBound = (uint64_t{1} << 48) - 1;  // largest magnitude allowed
 
@@ -48,17 +52,32 @@ TEST(Divide, EveryDivisorMagnitudeAgainstTheFloorDefinition) {
       check(a, m, sign * static_cast<uint64_t>(static_cast<int64_t>(Quotient16(INT32_MAX, d))) & 0xFFFFFFFFu,
             "Quotient16");
     }
+    // The short and small quotients at their largest dividends, where the estimate is
+    // furthest from the quotient, and a w out of their range takes neither.
+    int32_t q = -1;
+    const bool shortWay = ShortQuotient16(static_cast<int32_t>(2 * m - 1), MakeShortDivisor(static_cast<int32_t>(m)), &q);
+    if (shortWay != (m >= 0x10000 && m < 0x40000000) && ++failures <= 5) ADD_FAILURE() << "ShortQuotient16 range at " << m;
+    if (shortWay) check((2 * m - 1) << 16, m, static_cast<uint32_t>(q), "ShortQuotient16");
+    const bool smallWay = SmallQuotient16(-0x7FFF, MakeSmallDivisor(static_cast<int32_t>(m)), &q);
+    const bool power = (m & (m - 1)) == 0;  // its M would be 2^32
+    if (smallWay != (m >= 0x10000 && m < 0x40000000 && !power) && ++failures <= 5) ADD_FAILURE() << "SmallQuotient16 range at " << m;
+    if (smallWay) check(uint64_t{0x7FFF} << 16, m, 0u - static_cast<uint32_t>(q), "SmallQuotient16");
   }
   EXPECT_EQ(failures, 0u);
 }
 
-// Every normalised divisor's reciprocal against the 64-bit quotient it stands for.
-TEST(Divide, EveryNormalisedReciprocalIsExact) {
+// Every normalised divisor's reciprocal against the 64-bit quotient it stands for, and
+// its seed within the bounds the short quotients rely on: at most 2^63 / d, and less
+// than 4103 below it.
+TEST(Divide, EveryNormalisedReciprocalIsExactAndEverySeedWithinBounds) {
   uint64_t failures = 0;
   for (uint64_t d = uint64_t{1} << 31; d < (uint64_t{1} << 32); d += 1) {
     const uint64_t expected = UINT64_MAX / d - (uint64_t{1} << 32);
     const uint32_t got = Reciprocal(static_cast<uint32_t>(d));
     if (got != expected && ++failures <= 5) ADD_FAILURE() << "d " << d << ": " << got << " != " << expected;
+    const uint64_t seed = fixedpoint::divide_detail::Seed(static_cast<uint32_t>(d));
+    const uint64_t top = uint64_t{1} << 63;
+    if (!(seed * d <= top && (seed + 4103) * d > top) && ++failures <= 5) ADD_FAILURE() << "seed at d " << d << ": " << seed;
   }
   EXPECT_EQ(failures, 0u);
 }
