@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "fixedpoint/wrap.h"
+#include "particles/projection.h"
 #include "particles/random.h"
 
 namespace particles {
@@ -98,22 +99,38 @@ void CometeParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned 
 namespace {
 
 // One behaviour over the emitter's particles, its body flattened into the loop: the
-// call per particle would cost more than most of the bodies.
-template <auto Behave>
-[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt) {
+// call per particle would cost more than most of the bodies. after(data) follows each
+// particle's behaviour.
+template <auto Behave, class After>
+[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt, After after) {
   Particle* const particles = emiter->particles;
   const uint32_t count = emiter->count;
-  for (uint32_t k = 0; k < count; ++k) Behave(emiter, particles + k, now, dt);
+  for (uint32_t k = 0; k < count; ++k) {
+    Behave(emiter, particles + k, now, dt);
+    after(*particles[k].data);
+  }
+}
+
+template <class After>
+void RunAll(Emiter* emiter, unsigned now, unsigned dt, After after) {
+  const ParticleFunc behave = emiter->particleFunc;
+  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt, after);
+  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt, after);
+  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt, after);
+  for (uint32_t k = 0; k < emiter->count; ++k) {
+    behave(emiter, emiter->particles + k, now, dt);
+    after(*emiter->particles[k].data);
+  }
 }
 
 }  // namespace
 
 void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt) {
-  const ParticleFunc behave = emiter->particleFunc;
-  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt);
-  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt);
-  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt);
-  for (uint32_t k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  RunAll(emiter, now, dt, [](ParticleData&) {});
+}
+
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, const View2D& view) {
+  RunAll(emiter, now, dt, [&view](ParticleData& d) { Project2DParticle(d, view); });
 }
 
 }  // namespace particles

@@ -1,6 +1,7 @@
 #include "particles/behaviours3d.h"
 
 #include "particles/pool.h"
+#include "particles/projection.h"
 #include "particles/random.h"
 #include "vmath/vmath.h"
 
@@ -103,24 +104,40 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, con
 namespace {
 
 // One behaviour over the emitter's particles, its body flattened into the loop: the
-// call per particle would cost more than most of the bodies.
-template <auto Behave>
-[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt) {
+// call per particle would cost more than most of the bodies. after(data) follows each
+// particle's behaviour.
+template <auto Behave, class After>
+[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt, After after) {
   Particle3D* const particles = emiter->particles;
   const unsigned count = emiter->count;
   // A copy the particles cannot alias, so the products of dt are made once.
   const fixed step = dt;
-  for (unsigned k = 0; k < count; ++k) Behave(emiter, particles + k, now, step);
+  for (unsigned k = 0; k < count; ++k) {
+    Behave(emiter, particles + k, now, step);
+    after(*particles[k].data);
+  }
+}
+
+template <class After>
+void RunAll(Emiter3D* emiter, unsigned now, const fixed& dt, After after) {
+  const Particle3DFunc behave = emiter->particleFunc;
+  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt, after);
+  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt, after);
+  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt, after);
+  for (unsigned k = 0; k < emiter->count; ++k) {
+    behave(emiter, emiter->particles + k, now, dt);
+    after(*emiter->particles[k].data);
+  }
 }
 
 }  // namespace
 
 void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt) {
-  const Particle3DFunc behave = emiter->particleFunc;
-  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt);
-  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt);
-  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt);
-  for (unsigned k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  RunAll(emiter, now, dt, [](Particle3DData&) {});
+}
+
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, const ClipRows& rows) {
+  RunAll(emiter, now, dt, [&rows](Particle3DData& d) { Project3DParticle(d, rows); });
 }
 
 void Comete3DEmiters(Emiter3D* emiter, unsigned, const fixed& dt) {

@@ -70,40 +70,26 @@ void List3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, const fixed
   }
 }
 
-template <auto MakeDivisor>
-void Project3DParticles(Particle3DData* data, unsigned count, const mat4& viewProj) {
-  for (unsigned k = 0; k < count; ++k) {
-    Particle3DData& d = data[k];
-    d.clip = viewProj * d.position;
-    d.visible = 0;
-    if (d.clip.w.raw() <= 0) continue;  // behind the camera or on its plane
-    const auto w = MakeDivisor(d.clip.w.raw());
-    d.clip.x = Quotient(d.clip.x, w);
-    d.clip.y = Quotient(d.clip.y, w);
-    if (!OnScreen(d.clip.x) || !OnScreen(d.clip.y)) continue;
-    d.shadedColour = Shade(d.colour, DepthFade(d.clip.w));
-    d.visible = 1;
-  }
-}
-
 using fixedpoint::MakeNativeDivisor;
 using fixedpoint::MakeSharedDivisor;
 template void List3DEmiters<MakeSharedDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
 template void List3DEmiters<MakeNativeDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
-template void Project3DParticles<MakeSharedDivisor>(Particle3DData*, unsigned, const mat4&);
-template void Project3DParticles<MakeNativeDivisor>(Particle3DData*, unsigned, const mat4&);
 
 void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned frameMs) {
   const fixed dt = FrameSeconds(frameMs);
   List3DEmiters<MakeSharedDivisor>(pool, viewProj, now, dt);
+  const ClipRows rows = ClipRowsOf(viewProj);
   for (unsigned i = 0; i < pool.visibleCount; ++i) {
     Emiter3D& emiter = *pool.visibleEmiters[i];
-    Run3DParticles(&emiter, now, dt);
-    unsigned k = 0;
 #if defined(__x86_64__)
-    if (HaveVectorProjection()) k = Project3DVector(emiter.data, emiter.count, viewProj);
+    if (HaveVectorProjection()) {
+      Run3DParticles(&emiter, now, dt);
+      const unsigned k = Project3DVector(emiter.data, emiter.count, viewProj);
+      for (unsigned j = k; j < emiter.count; ++j) Project3DParticle(emiter.data[j], rows);
+      continue;
+    }
 #endif
-    Project3DParticles<MakeSharedDivisor>(emiter.data + k, emiter.count - k, viewProj);
+    Run3DParticles(&emiter, now, dt, rows);
   }
 }
 

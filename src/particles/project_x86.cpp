@@ -14,6 +14,7 @@ namespace {
 
 // The loads and stores below take these fields as runs of 32-bit words.
 static_assert(sizeof(vec4) == 16 && offsetof(Particle3DData, position) == 0);
+static_assert(sizeof(ClipXY) == 8);
 static_assert(offsetof(ParticleData, y) == offsetof(ParticleData, x) + 4);
 static_assert(offsetof(ParticleData, screenY) == offsetof(ParticleData, screenX) + 4);
 
@@ -62,14 +63,13 @@ inline void Transpose4(const Particle3DData* d, __m128i* x, __m128i* y, __m128i*
   *w = _mm_unpackhi_epi64(t1, t3);
 }
 
-// x, y, z, w of four particles back into their clip vectors.
-inline void StoreClips(Particle3DData* d, __m128i x, __m128i y, __m128i z, __m128i w) {
-  const __m128i u0 = _mm_unpacklo_epi32(x, y), u1 = _mm_unpackhi_epi32(x, y);
-  const __m128i u2 = _mm_unpacklo_epi32(z, w), u3 = _mm_unpackhi_epi32(z, w);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[0].clip), _mm_unpacklo_epi64(u0, u2));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[1].clip), _mm_unpackhi_epi64(u0, u2));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[2].clip), _mm_unpacklo_epi64(u1, u3));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(u1, u3));
+// x and y of four particles into their clip records.
+inline void StoreClips(Particle3DData* d, __m128i x, __m128i y) {
+  const __m128i lo = _mm_unpacklo_epi32(x, y), hi = _mm_unpackhi_epi32(x, y);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[0].clip), lo);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[1].clip), _mm_unpackhi_epi64(lo, lo));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[2].clip), hi);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(hi, hi));
 }
 
 // One channel of four colours, its five bits at bit 0 of each lane, after fade steps.
@@ -156,7 +156,7 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
     const __m256i x = _mm256_cvtepi32_epi64(px), y = _mm256_cvtepi32_epi64(py);
     const __m256i z = _mm256_cvtepi32_epi64(pz), w = _mm256_cvtepi32_epi64(pw);
     const __m128i cx = Row(m + 0, x, y, z, w), cy = Row(m + 4, x, y, z, w);
-    const __m128i cz = Row(m + 8, x, y, z, w), cw = Row(m + 12, x, y, z, w);
+    const __m128i cw = Row(m + 12, x, y, z, w);  // the z row is never used
 
     // In front of the camera: x and y divided by w. Elsewhere the lanes' quotients
     // (of w <= 0, possibly 0) are computed and dropped.
@@ -172,7 +172,7 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
     _mm_store_si128(reinterpret_cast<__m128i*>(shaded),
                     Shade4(_mm_setr_epi32(d[0].colour, d[1].colour, d[2].colour, d[3].colour), cw));
 
-    StoreClips(d, qx, qy, cz, cw);
+    StoreClips(d, qx, qy);
     // The shaded colour is stored for a visible particle only: one off screen keeps its last.
     for (int j = 0; j < 4; ++j) {
       const bool on = ((mask >> j) & 1) != 0;
