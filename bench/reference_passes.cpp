@@ -52,8 +52,8 @@ void Update3DEmiters(particles::Pool3D& pool, const vmath::mat4<fixed>& viewProj
 
 ScreenPoint StampCentre(const particles::Particle3DData& d) {
   constexpr fixed kOne = fixed::from_raw(65536);  // 1.0
-  constexpr fixed kHalfWidth(kStampHalfSpanX);
-  constexpr fixed kHalfHeight(kStampHalfSpanY);
+  constexpr fixed kHalfWidth(particles::kStampHalfSpanX);
+  constexpr fixed kHalfHeight(particles::kStampHalfSpanY);
   return {((d.clip.x + kOne) * kHalfWidth + kOne).to_int(),
           ((d.clip.y + kOne) * kHalfHeight + kOne).to_int()};
 }

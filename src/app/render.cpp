@@ -36,6 +36,16 @@ inline void Stamp(uint16_t* const o, const int stride, const uint16_t c) {
   below[1] = quarter;
 }
 
+// Each stamp of stamps[0 .. count).
+void PlotStamps(const particles::ScreenStamp* stamps, uint32_t count, PixelBuffer buffer) {
+  const int stride = buffer.pitch / 2;
+  uint16_t* const pixels = buffer.pixels;
+  for (uint32_t k = 0; k < count; ++k) {
+    const particles::ScreenStamp& s = stamps[k];
+    Stamp(pixels + s.y * stride + s.x, stride, static_cast<uint16_t>(s.colour));
+  }
+}
+
 }  // namespace
 
 void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
@@ -44,26 +54,9 @@ void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
 }
 
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer) {
-  const int stride = buffer.pitch / 2;
-  uint16_t* const pixels = buffer.pixels;
-  particles::ForEachVisibleParticle(pool, [=](const particles::ParticleData& d) {
-    Stamp(pixels + d.screenY * stride + d.screenX, stride, d.colour);
-  });
+  PlotStamps(pool.stamps, pool.stampCount, buffer);
 }
 
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer) {
-  const int stride = buffer.pitch / 2;
-  uint16_t* const pixels = buffer.pixels;
-  // ((x + 1.0) * 158.0 + 1.0).to_int() in plain 32-bit arithmetic: a visible particle
-  // has -1.0 <= x <= 1.0, so x + 1.0 is 0..131072 raw, and times 158.0 (raw 158 << 16)
-  // the 16.16 product is exactly (x + 65536) * 158, far from any wrap; with the 1.0
-  // that is x * 158 + 159 * 65536, whose unsigned wrap of a negative x * 158 the sum
-  // undoes. Likewise 118.0 for y.
-  constexpr uint32_t kOffsetX = (kStampHalfSpanX + 1) << 16;
-  constexpr uint32_t kOffsetY = (kStampHalfSpanY + 1) << 16;
-  particles::ForEachVisibleParticle(pool, [=](const particles::Particle3DData& d) {
-    const uint32_t px = (static_cast<uint32_t>(d.clip.x.raw()) * kStampHalfSpanX + kOffsetX) >> 16;
-    const uint32_t py = (static_cast<uint32_t>(d.clip.y.raw()) * kStampHalfSpanY + kOffsetY) >> 16;
-    Stamp(pixels + static_cast<int>(py) * stride + static_cast<int>(px), stride, d.shadedColour);
-  });
+  PlotStamps(pool.stamps, pool.stampCount, buffer);
 }

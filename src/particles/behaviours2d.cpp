@@ -129,8 +129,10 @@ void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt) {
   RunAll(emiter, now, dt, [](ParticleData&) {});
 }
 
-void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, const View2D& view) {
-  RunAll(emiter, now, dt, [&view](ParticleData& d) { Project2DParticle(d, view); });
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, const View2D& view, ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;
+  RunAll(emiter, now, dt, [&](ParticleData& d) { Project2DParticle(d, view, out); });
+  stamps = out;
 }
 
 }  // namespace particles

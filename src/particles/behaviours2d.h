@@ -6,7 +6,8 @@
 
 namespace particles {
 
-struct View2D;  // projection.h
+struct View2D;       // projection.h
+struct ScreenStamp;  // pool.h
 
 // Every birth draws from particles::Rand() in a fixed order, so a run is a replay.
 // Particle life: deathTime 0 is born (no motion that call); deathTime < now dies
@@ -35,8 +36,9 @@ void CometeParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned 
 // 2D pass runs it: the three behaviours above are chosen once per emitter and run
 // inlined in the loop, any other is called through the pointer.
 void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt);
-// The same, each particle projected through view (Project2DParticle) right after its
-// behaviour, while its records are still in the cache.
-void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, const View2D& view);
+// The same, each particle projected through view (Project2DParticle, the stamps of the
+// visible ones to *stamps) right after its behaviour, while its records are still in
+// the cache.
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, const View2D& view, ScreenStamp*& stamps);
 
 }  // namespace particles

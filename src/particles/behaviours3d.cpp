@@ -1,6 +1,9 @@
 #include "particles/behaviours3d.h"
 
+#include <algorithm>
+
 #include "particles/pool.h"
+#include "particles/project_arm.h"
 #include "particles/projection.h"
 #include "particles/random.h"
 #include "vmath/vmath.h"
@@ -103,18 +106,22 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, con
 
 namespace {
 
+// The particles go through in runs of kRun: the behaviour of each, then after(data, n) on
+// the run's data records, while they are still in the cache.
+constexpr unsigned kRun = 32;
+
 // One behaviour over the emitter's particles, its body flattened into the loop: the
-// call per particle would cost more than most of the bodies. after(data) follows each
-// particle's behaviour.
+// call per particle would cost more than most of the bodies.
 template <auto Behave, class After>
 [[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt, After after) {
   Particle3D* const particles = emiter->particles;
   const unsigned count = emiter->count;
   // A copy the particles cannot alias, so the products of dt are made once.
   const fixed step = dt;
-  for (unsigned k = 0; k < count; ++k) {
-    Behave(emiter, particles + k, now, step);
-    after(*particles[k].data);
+  for (unsigned k = 0; k < count; k += kRun) {
+    const unsigned end = std::min(count, k + kRun);
+    for (unsigned j = k; j < end; ++j) Behave(emiter, particles + j, now, step);
+    after(emiter->data + k, end - k);
   }
 }
 
@@ -124,20 +131,27 @@ void RunAll(Emiter3D* emiter, unsigned now, const fixed& dt, After after) {
   if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt, after);
   if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt, after);
   if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt, after);
-  for (unsigned k = 0; k < emiter->count; ++k) {
-    behave(emiter, emiter->particles + k, now, dt);
-    after(*emiter->particles[k].data);
-  }
+  for (unsigned k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  after(emiter->data, emiter->count);
 }
 
 }  // namespace
 
 void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt) {
-  RunAll(emiter, now, dt, [](Particle3DData&) {});
+  RunAll(emiter, now, dt, [](Particle3DData*, unsigned) {});
 }
 
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, const ClipRows& rows) {
-  RunAll(emiter, now, dt, [&rows](Particle3DData& d) { Project3DParticle(d, rows); });
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, const ClipRows& rows,
+                    ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;
+  RunAll(emiter, now, dt, [&](Particle3DData* data, unsigned n) {
+#if defined(PARTICLES_ARM_PROJECTION)
+    out = Project3DRun(data, n, rows, out);
+#else
+    for (unsigned k = 0; k < n; ++k) Project3DParticle(data[k], rows, out);
+#endif
+  });
+  stamps = out;
 }
 
 void Comete3DEmiters(Emiter3D* emiter, unsigned, const fixed& dt) {

@@ -6,7 +6,8 @@
 
 namespace particles {
 
-struct ClipRows;  // projection.h
+struct ClipRows;     // projection.h
+struct ScreenStamp;  // pool.h
 
 // Set-up, once per emitter after its count, particles and position are set:
 // gives it count + 1 velocities (owned by the emitter, freed by ReleaseEmiter),
@@ -34,9 +35,11 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
 // 3D pass runs it: the three behaviours above are chosen once per emitter and run
 // inlined in the loop, any other is called through the pointer.
 void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt);
-// The same, each particle projected through rows (Project3DParticle) right after its
-// behaviour, while its records are still in the cache.
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, const ClipRows& rows);
+// The same, each particle projected through rows (Project3DParticle, the stamps of the
+// visible ones to *stamps) right after its behaviour, while its records are still in
+// the cache.
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, const ClipRows& rows,
+                    ScreenStamp*& stamps);
 
 // Comet head, once per frame: a jittery step (1..6 times velocity x dt) along
 // entry 0 of its velocities, which turns about +z at 3 radians per second.

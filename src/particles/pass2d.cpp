@@ -55,18 +55,24 @@ template void List2DEmiters<MakeNativeDivisor>(Pool2D&, const Camera2D&, unsigne
 void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt) {
   List2DEmiters<MakeSharedDivisor>(pool, camera, now, dt);
   const View2D view = View2DOf(camera);
+  ScreenStamp* stamps = pool.stamps;
   for (uint32_t i = 0; i < pool.visibleCount; ++i) {
     Emiter* emiter = pool.visibleEmiters[i];
 #if defined(__x86_64__)
     if (HaveVectorProjection()) {
       Run2DParticles(emiter, now, dt);
       const unsigned k = Project2DVector(emiter->data, emiter->count, camera.x, camera.y, camera.zoom.raw());
-      for (uint32_t j = k; j < emiter->count; ++j) Project2DParticle(emiter->data[j], view);
+      for (uint32_t j = 0; j < k; ++j) {
+        const ParticleData& d = emiter->data[j];
+        if (d.visible != 0) *stamps++ = ScreenStamp{d.screenX, d.screenY, d.colour};
+      }
+      for (uint32_t j = k; j < emiter->count; ++j) Project2DParticle(emiter->data[j], view, stamps);
       continue;
     }
 #endif
-    Run2DParticles(emiter, now, dt, view);
+    Run2DParticles(emiter, now, dt, view, stamps);
   }
+  pool.stampCount = static_cast<uint32_t>(stamps - pool.stamps);
 }
 
 }  // namespace particles

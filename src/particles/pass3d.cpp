@@ -79,18 +79,23 @@ void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned 
   const fixed dt = FrameSeconds(frameMs);
   List3DEmiters<MakeSharedDivisor>(pool, viewProj, now, dt);
   const ClipRows rows = ClipRowsOf(viewProj);
+  ScreenStamp* stamps = pool.stamps;
   for (unsigned i = 0; i < pool.visibleCount; ++i) {
     Emiter3D& emiter = *pool.visibleEmiters[i];
 #if defined(__x86_64__)
     if (HaveVectorProjection()) {
       Run3DParticles(&emiter, now, dt);
       const unsigned k = Project3DVector(emiter.data, emiter.count, viewProj);
-      for (unsigned j = k; j < emiter.count; ++j) Project3DParticle(emiter.data[j], rows);
+      for (unsigned j = 0; j < k; ++j) {
+        if (emiter.data[j].visible != 0) *stamps++ = Stamp3D(emiter.data[j].clip, emiter.data[j].shadedColour);
+      }
+      for (unsigned j = k; j < emiter.count; ++j) Project3DParticle(emiter.data[j], rows, stamps);
       continue;
     }
 #endif
-    Run3DParticles(&emiter, now, dt, rows);
+    Run3DParticles(&emiter, now, dt, rows, stamps);
   }
+  pool.stampCount = static_cast<uint32_t>(stamps - pool.stamps);
 }
 
 }  // namespace particles

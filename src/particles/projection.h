@@ -9,6 +9,7 @@
 #include "fixedpoint/fixed_point.h"
 #include "fixedpoint/wrap.h"
 #include "particles/camera2d.h"
+#include "particles/pool.h"
 #include "particles/records2d.h"
 #include "particles/records3d.h"
 #include "platform/screen.h"
@@ -26,7 +27,11 @@ constexpr bool StampFits(int32_t x, int32_t y) {
          static_cast<uint32_t>(y) - 1u <= kScreenHeight - 3u;
 }
 
-// 3D: clip x and y, divided by w, are on screen from -1.0 to 1.0.
+// 3D: clip x and y, divided by w, are on screen from -1.0 to 1.0, and their stamps are
+// centred at (x + 1.0) times these half spans plus 1.0, two pixels inside the screen's
+// half: columns 1..317 and rows 1..237 (y = -1.0 at the top).
+constexpr int kStampHalfSpanX = kScreenWidth / 2 - 2;   // 158
+constexpr int kStampHalfSpanY = kScreenHeight / 2 - 2;  // 118
 constexpr int32_t kClipEdge = 65536;  // 1.0
 constexpr bool OnScreen(fixedpoint::fixed q) {
   // One unsigned test: below -1.0 the sum wraps past 2.0.
@@ -121,17 +126,31 @@ inline int32_t ToScreen(int32_t world, int32_t centre, const View2D& view, int32
 }  // namespace projection_detail
 
 // The 2D pass's projection of one particle: its pixel position, and visible when its
-// stamp fits the screen.
-inline void Project2DParticle(ParticleData& d, const View2D& view) {
+// stamp fits the screen; a visible one's stamp goes to *stamps, which moves on.
+inline void Project2DParticle(ParticleData& d, const View2D& view, ScreenStamp*& stamps) {
   d.screenX = projection_detail::ToScreen(d.x, view.x, view, kScreenCentreX);
   d.screenY = projection_detail::ToScreen(d.y, view.y, view, kScreenCentreY);
   d.visible = StampFits(d.screenX, d.screenY) ? 1 : 0;
+  if (d.visible != 0) *stamps++ = ScreenStamp{d.screenX, d.screenY, d.colour};
+}
+
+// A visible 3D particle's stamp: ((x + 1.0) * 158.0 + 1.0).to_int() in plain 32-bit
+// arithmetic. With -1.0 <= x <= 1.0, x + 1.0 is 0..131072 raw, and times 158.0 (raw 158
+// << 16) the 16.16 product is exactly (x + 65536) * 158, far from any wrap; with the 1.0
+// that is x * 158 + 159 * 65536, whose unsigned wrap of a negative x * 158 the sum
+// undoes. Likewise 118.0 for y.
+inline ScreenStamp Stamp3D(ClipXY clip, uint16_t colour) {
+  constexpr uint32_t kOffsetX = (kStampHalfSpanX + 1) << 16;
+  constexpr uint32_t kOffsetY = (kStampHalfSpanY + 1) << 16;
+  const uint32_t px = (static_cast<uint32_t>(clip.x.raw()) * kStampHalfSpanX + kOffsetX) >> 16;
+  const uint32_t py = (static_cast<uint32_t>(clip.y.raw()) * kStampHalfSpanY + kOffsetY) >> 16;
+  return ScreenStamp{static_cast<int32_t>(px), static_cast<int32_t>(py), colour};
 }
 
 // The 3D pass's projection of one particle: its clip x and y (divided by w when w > 0),
-// and when they are on screen its shaded colour and visible flag; visible 0 otherwise,
-// the shaded colour then left as it was.
-inline void Project3DParticle(Particle3DData& d, const ClipRows& rows) {
+// and when they are on screen its shaded colour and visible flag, and its stamp to
+// *stamps, which moves on; visible 0 otherwise, the shaded colour then left as it was.
+inline void Project3DParticle(Particle3DData& d, const ClipRows& rows, ScreenStamp*& stamps) {
   using namespace projection_detail;
   const vec4 p = d.position;
   fixedpoint::fixed x, y, w;
@@ -153,6 +172,7 @@ inline void Project3DParticle(Particle3DData& d, const ClipRows& rows) {
   if (!OnScreen(d.clip.x) || !OnScreen(d.clip.y)) return;
   d.shadedColour = Shade(d.colour, DepthFadeInFront(w));
   d.visible = 1;
+  *stamps++ = Stamp3D(d.clip, d.shadedColour);
 }
 
 }  // namespace particles

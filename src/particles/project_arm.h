@@ -1,0 +1,22 @@
+// project_arm.h: the 3D pass's projection of a run of particles in ARMv4T assembly, for
+// the console: what Project3DParticle (projection.h) does, written for the CPU that runs
+// it 3,000 times a frame; every other CPU runs the C++ itself.
+#pragma once
+
+#include "particles/pool.h"
+#include "particles/records3d.h"
+
+namespace particles {
+
+struct ClipRows;  // projection.h
+
+#if defined(__arm__) && !defined(__thumb__)
+#define PARTICLES_ARM_PROJECTION 1
+// Projects data[0 .. count) through rows exactly as Project3DParticle does, and returns
+// stamps moved past the stamps of the visible ones. Particles it has no short way for
+// (a w below 1.0 or from 16384.0, a clip x or y two screens off centre) it hands to
+// Project3DParticle.
+ScreenStamp* Project3DRun(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp* stamps);
+#endif
+
+}  // namespace particles
