@@ -12,9 +12,9 @@ void ClearScreen(Screen& screen, int32_t& color) {
 
 namespace {
 
-// The stamp around o, rows `stride` pixels apart; the caller has hoisted the stride
-// and made the row pointer.
-inline void Stamp(uint16_t* const o, const int stride, const uint16_t c) {
+// The stamp around o, rows `stride` pixels apart, in colour c (RGB565, the upper half
+// 0); the caller has hoisted the stride and made the row pointer.
+inline void Stamp(uint16_t* const o, const int stride, const uint32_t c) {
   // Each RGB565 channel halved (quartered), its low bits dropped, in one shift: the
   // mask clears the bits that slid in from the channel above.
   const auto half = static_cast<uint16_t>((c >> 1) & 0x7BEF);
@@ -29,7 +29,7 @@ inline void Stamp(uint16_t* const o, const int stride, const uint16_t c) {
   above[0] = half;
   above[1] = quarter;
   o[-1] = half;
-  o[0] = c;
+  o[0] = static_cast<uint16_t>(c);
   o[1] = half;
   below[-1] = quarter;
   below[0] = half;
@@ -42,7 +42,7 @@ void PlotStamps(const particles::ScreenStamp* stamps, uint32_t count, PixelBuffe
   uint16_t* const pixels = buffer.pixels;
   for (uint32_t k = 0; k < count; ++k) {
     const particles::ScreenStamp& s = stamps[k];
-    Stamp(pixels + s.y * stride + s.x, stride, static_cast<uint16_t>(s.colour));
+    Stamp(pixels + s.y * stride + s.x, stride, s.colour);
   }
 }
 

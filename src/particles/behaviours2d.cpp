@@ -1,9 +1,9 @@
 #include "particles/behaviours2d.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "fixedpoint/wrap.h"
-#include "particles/projection.h"
 #include "particles/random.h"
 
 namespace particles {
@@ -98,41 +98,32 @@ void CometeParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned 
 
 namespace {
 
+constexpr uint32_t kRun = 32;  // particles a run: their records take 1.3 KB of the cache
+
 // One behaviour over the emitter's particles, its body flattened into the loop: the
-// call per particle would cost more than most of the bodies. after(data) follows each
-// particle's behaviour.
-template <auto Behave, class After>
-[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt, After after) {
+// call per particle would cost more than most of the bodies.
+template <auto Behave>
+[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt, Project2DRunFunc project,
+                              const View2D& view, ScreenStamp*& stamps) {
   Particle* const particles = emiter->particles;
   const uint32_t count = emiter->count;
-  for (uint32_t k = 0; k < count; ++k) {
-    Behave(emiter, particles + k, now, dt);
-    after(*particles[k].data);
-  }
-}
-
-template <class After>
-void RunAll(Emiter* emiter, unsigned now, unsigned dt, After after) {
-  const ParticleFunc behave = emiter->particleFunc;
-  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt, after);
-  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt, after);
-  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt, after);
-  for (uint32_t k = 0; k < emiter->count; ++k) {
-    behave(emiter, emiter->particles + k, now, dt);
-    after(*emiter->particles[k].data);
+  for (uint32_t k = 0; k < count; k += kRun) {
+    const uint32_t end = std::min(count, k + kRun);
+    for (uint32_t j = k; j < end; ++j) Behave(emiter, particles + j, now, dt);
+    stamps = project(emiter->data + k, end - k, view, stamps);
   }
 }
 
 }  // namespace
 
-void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt) {
-  RunAll(emiter, now, dt, [](ParticleData&) {});
-}
-
-void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, const View2D& view, ScreenStamp*& stamps) {
-  ScreenStamp* out = stamps;
-  RunAll(emiter, now, dt, [&](ParticleData& d) { Project2DParticle(d, view, out); });
-  stamps = out;
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, Project2DRunFunc project, const View2D& view,
+                    ScreenStamp*& stamps) {
+  const ParticleFunc behave = emiter->particleFunc;
+  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt, project, view, stamps);
+  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt, project, view, stamps);
+  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt, project, view, stamps);
+  for (uint32_t k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  stamps = project(emiter->data, emiter->count, view, stamps);
 }
 
 }  // namespace particles

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "particles/pool.h"
-#include "particles/project_arm.h"
-#include "particles/projection.h"
 #include "particles/random.h"
 #include "vmath/vmath.h"
 
@@ -106,14 +104,13 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, con
 
 namespace {
 
-// The particles go through in runs of kRun: the behaviour of each, then after(data, n) on
-// the run's data records, while they are still in the cache.
-constexpr unsigned kRun = 32;
+constexpr unsigned kRun = 32;  // particles a run: their records take 2 KB of the cache
 
 // One behaviour over the emitter's particles, its body flattened into the loop: the
 // call per particle would cost more than most of the bodies.
-template <auto Behave, class After>
-[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt, After after) {
+template <auto Behave>
+[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt, Project3DRunFunc project,
+                              const ClipRows& rows, ScreenStamp*& stamps) {
   Particle3D* const particles = emiter->particles;
   const unsigned count = emiter->count;
   // A copy the particles cannot alias, so the products of dt are made once.
@@ -121,37 +118,20 @@ template <auto Behave, class After>
   for (unsigned k = 0; k < count; k += kRun) {
     const unsigned end = std::min(count, k + kRun);
     for (unsigned j = k; j < end; ++j) Behave(emiter, particles + j, now, step);
-    after(emiter->data + k, end - k);
+    stamps = project(emiter->data + k, end - k, rows, stamps);
   }
-}
-
-template <class After>
-void RunAll(Emiter3D* emiter, unsigned now, const fixed& dt, After after) {
-  const Particle3DFunc behave = emiter->particleFunc;
-  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt, after);
-  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt, after);
-  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt, after);
-  for (unsigned k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
-  after(emiter->data, emiter->count);
 }
 
 }  // namespace
 
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt) {
-  RunAll(emiter, now, dt, [](Particle3DData*, unsigned) {});
-}
-
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, const ClipRows& rows,
-                    ScreenStamp*& stamps) {
-  ScreenStamp* out = stamps;
-  RunAll(emiter, now, dt, [&](Particle3DData* data, unsigned n) {
-#if defined(PARTICLES_ARM_PROJECTION)
-    out = Project3DRun(data, n, rows, out);
-#else
-    for (unsigned k = 0; k < n; ++k) Project3DParticle(data[k], rows, out);
-#endif
-  });
-  stamps = out;
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, Project3DRunFunc project,
+                    const ClipRows& rows, ScreenStamp*& stamps) {
+  const Particle3DFunc behave = emiter->particleFunc;
+  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt, project, rows, stamps);
+  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt, project, rows, stamps);
+  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt, project, rows, stamps);
+  for (unsigned k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  stamps = project(emiter->data, emiter->count, rows, stamps);
 }
 
 void Comete3DEmiters(Emiter3D* emiter, unsigned, const fixed& dt) {

@@ -5,6 +5,7 @@
 #include "fixedpoint/divide.h"
 #include "fixedpoint/trig.h"
 #include "particles/behaviours3d.h"
+#include "particles/project_arm.h"
 #include "particles/project_x86.h"
 #include "particles/projection.h"
 
@@ -75,25 +76,32 @@ using fixedpoint::MakeSharedDivisor;
 template void List3DEmiters<MakeSharedDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
 template void List3DEmiters<MakeNativeDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
 
+namespace {
+
+// The pass's Project3DRunFunc: the console's assembly loop; four particles at a time
+// with AVX2; the C++ projection of one particle for the rest.
+ScreenStamp* Project3DParticles(Particle3DData* data, unsigned n, const ClipRows& rows, ScreenStamp* stamps) {
+#if defined(PARTICLES_ARM_PROJECTION)
+  return Project3DParticlesArm(data, n, rows, stamps);
+#else
+  unsigned k = 0;
+#if defined(__x86_64__)
+  if (HaveVectorProjection()) k = Project3DVector(data, n, rows, stamps);
+#endif
+  for (; k < n; ++k) Project3DParticle(data[k], rows, stamps);
+  return stamps;
+#endif
+}
+
+}  // namespace
+
 void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned frameMs) {
   const fixed dt = FrameSeconds(frameMs);
   List3DEmiters<MakeSharedDivisor>(pool, viewProj, now, dt);
   const ClipRows rows = ClipRowsOf(viewProj);
   ScreenStamp* stamps = pool.stamps;
   for (unsigned i = 0; i < pool.visibleCount; ++i) {
-    Emiter3D& emiter = *pool.visibleEmiters[i];
-#if defined(__x86_64__)
-    if (HaveVectorProjection()) {
-      Run3DParticles(&emiter, now, dt);
-      const unsigned k = Project3DVector(emiter.data, emiter.count, viewProj);
-      for (unsigned j = 0; j < k; ++j) {
-        if (emiter.data[j].visible != 0) *stamps++ = Stamp3D(emiter.data[j].clip, emiter.data[j].shadedColour);
-      }
-      for (unsigned j = k; j < emiter.count; ++j) Project3DParticle(emiter.data[j], rows, stamps);
-      continue;
-    }
-#endif
-    Run3DParticles(&emiter, now, dt, rows, stamps);
+    Run3DParticles(pool.visibleEmiters[i], now, dt, Project3DParticles, rows, stamps);
   }
   pool.stampCount = static_cast<uint32_t>(stamps - pool.stamps);
 }

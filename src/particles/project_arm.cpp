@@ -215,7 +215,7 @@ particles_Project3DLoop:
 
 namespace particles {
 
-ScreenStamp* Project3DRun(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp* stamps) {
+ScreenStamp* Project3DParticlesArm(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp* stamps) {
   const RunFrame frame{rows, fixedpoint::bits_detail::kByteZeros.data(),
                        reinterpret_cast<uintptr_t>(fixedpoint::divide_detail::kSeedLines.data()) - 512 * 8,
                        kFadeMultiplier, stamps, data + count};

@@ -16,7 +16,7 @@ struct ClipRows;  // projection.h
 // stamps moved past the stamps of the visible ones. Particles it has no short way for
 // (a w below 1.0 or from 16384.0, a clip x or y two screens off centre) it hands to
 // Project3DParticle.
-ScreenStamp* Project3DRun(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp* stamps);
+ScreenStamp* Project3DParticlesArm(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp* stamps);
 #endif
 
 }  // namespace particles

@@ -98,6 +98,13 @@ __attribute__((target("avx2"))) inline __m128i ToScreen4(__m128i world, __m128i 
                        _mm_set1_epi32(screenCentre));
 }
 
+// Stamp3D's centre along one axis of four lanes: (q * span + (span + 1) 2^16) >> 16,
+// modulo 2^32 before the logical shift.
+__attribute__((target("avx2"))) inline __m128i StampCentre4(__m128i q, int span) {
+  const __m128i scaled = _mm_mullo_epi32(q, _mm_set1_epi32(span));
+  return _mm_srli_epi32(_mm_add_epi32(scaled, _mm_set1_epi32((span + 1) << 16)), 16);
+}
+
 // StampFits along one axis of four lanes: 1 <= s <= size - 2.
 inline __m128i StampFits4(__m128i s, int size) {
   return _mm_and_si128(_mm_cmpgt_epi32(s, _mm_setzero_si128()), _mm_cmplt_epi32(s, _mm_set1_epi32(size - 1)));
@@ -115,7 +122,7 @@ bool HaveVectorProjection() {
 }
 
 __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx,
-                                                       int32_t cy, int32_t zoom) {
+                                                       int32_t cy, int32_t zoom, ScreenStamp*& stamps) {
   const __m128i centreX = _mm_set1_epi32(cx), centreY = _mm_set1_epi32(cy);
   const __m256d zoomd = _mm256_set1_pd(zoom);
   unsigned k = 0;
@@ -137,15 +144,23 @@ __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, uns
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[1].screenX), _mm_unpackhi_epi64(lo, lo));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[2].screenX), hi);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[3].screenX), _mm_unpackhi_epi64(hi, hi));
-    for (int j = 0; j < 4; ++j) d[j].visible = static_cast<uint8_t>((mask >> j) & 1);
+    alignas(16) int32_t x[4], y[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(x), sx);
+    _mm_store_si128(reinterpret_cast<__m128i*>(y), sy);
+    for (int j = 0; j < 4; ++j) {
+      d[j].visible = static_cast<uint8_t>((mask >> j) & 1);
+      *stamps = ScreenStamp{x[j], y[j], d[j].colour};  // kept when visible: the cursor moves past it
+      stamps += d[j].visible;
+    }
   }
   return k;
 }
 
 __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, unsigned count,
-                                                       const vmath::mat4<fixed>& viewProj) {
-  __m256i m[16];
-  for (int i = 0; i < 16; ++i) m[i] = _mm256_set1_epi64x(viewProj.m[i].raw());
+                                                       const ClipRows& rows, ScreenStamp*& stamps) {
+  __m256i m[12];
+  const vec4* const row[] = {&rows.x, &rows.y, &rows.w};
+  for (int i = 0; i < 12; ++i) m[i] = _mm256_set1_epi64x((*row[i / 4])[i % 4].raw());
   const __m128i edge = _mm_set1_epi32(kClipEdge);                 // 1.0
   const __m128i belowMinusEdge = _mm_set1_epi32(-kClipEdge - 1);  // just under -1.0
   unsigned k = 0;
@@ -155,8 +170,7 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
     Transpose4(d, &px, &py, &pz, &pw);
     const __m256i x = _mm256_cvtepi32_epi64(px), y = _mm256_cvtepi32_epi64(py);
     const __m256i z = _mm256_cvtepi32_epi64(pz), w = _mm256_cvtepi32_epi64(pw);
-    const __m128i cx = Row(m + 0, x, y, z, w), cy = Row(m + 4, x, y, z, w);
-    const __m128i cw = Row(m + 12, x, y, z, w);  // the z row is never used
+    const __m128i cx = Row(m + 0, x, y, z, w), cy = Row(m + 4, x, y, z, w), cw = Row(m + 8, x, y, z, w);
 
     // In front of the camera: x and y divided by w. Elsewhere the lanes' quotients
     // (of w <= 0, possibly 0) are computed and dropped.
@@ -173,11 +187,16 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
                     Shade4(_mm_setr_epi32(d[0].colour, d[1].colour, d[2].colour, d[3].colour), cw));
 
     StoreClips(d, qx, qy);
+    alignas(16) int32_t sx[4], sy[4];  // the stamps' centres, as Stamp3D makes them
+    _mm_store_si128(reinterpret_cast<__m128i*>(sx), StampCentre4(qx, kStampHalfSpanX));
+    _mm_store_si128(reinterpret_cast<__m128i*>(sy), StampCentre4(qy, kStampHalfSpanY));
     // The shaded colour is stored for a visible particle only: one off screen keeps its last.
     for (int j = 0; j < 4; ++j) {
       const bool on = ((mask >> j) & 1) != 0;
       d[j].visible = on ? 1 : 0;
       d[j].shadedColour = on ? static_cast<uint16_t>(shaded[j]) : d[j].shadedColour;
+      *stamps = ScreenStamp{sx[j], sy[j], static_cast<uint16_t>(shaded[j])};  // kept when visible
+      stamps += on ? 1 : 0;
     }
   }
   return k;

@@ -70,12 +70,13 @@ constexpr uint16_t Shade(uint16_t colour, int32_t fade) {
 // The frame's 2D view as the 2D pass projects its particles through it.
 struct View2D {
   int32_t x, y;                         // the world point at the screen centre
-  fixedpoint::SmallDivisor zoom;        // for offsets below 2^15 units (ToScreen)
+  int32_t zoom;                         // raw 16.16 world units per pixel, above 0
+  fixedpoint::SmallDivisor smallZoom;   // for offsets below 2^15 units (ToScreen)
   fixedpoint::SharedDivisor wholeZoom;  // for the others
 };
 inline View2D View2DOf(const Camera2D& camera) {
-  return View2D{camera.x, camera.y, fixedpoint::MakeSmallDivisor(camera.zoom.raw()),
-                fixedpoint::MakeSharedDivisor(camera.zoom.raw())};
+  const int32_t zoom = camera.zoom.raw();
+  return View2D{camera.x, camera.y, zoom, fixedpoint::MakeSmallDivisor(zoom), fixedpoint::MakeSharedDivisor(zoom)};
 }
 
 // The rows of viewProj that the 3D pass reads: x, y and w.
@@ -119,7 +120,7 @@ inline fixedpoint::fixed RowTimesUnitW(const vec4& row, const vec4& p) {
 inline int32_t ToScreen(int32_t world, int32_t centre, const View2D& view, int32_t screenCentre) {
   const int32_t offset = fixedpoint::sub32(world, centre);
   int32_t q;
-  if (!fixedpoint::SmallQuotient16(offset, view.zoom, &q)) q = OtherOffset(offset, view.wholeZoom);
+  if (!fixedpoint::SmallQuotient16(offset, view.smallZoom, &q)) q = OtherOffset(offset, view.wholeZoom);
   return fixedpoint::add32(q, screenCentre);
 }
 

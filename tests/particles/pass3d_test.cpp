@@ -143,7 +143,7 @@ TEST_F(Pass3D, ParticlesOnScreenAndTheirShading) {
 // particle: every field and every stamp the same, over w of every range (0 and below,
 // under 1.0, the short way's, 16384.0 and up) with clip x and y from on screen to two
 // screens off and beyond, through the identity's rows and through random ones.
-TEST(Project3DRun, EqualsTheCppProjectionOfEachParticle) {
+TEST(Project3DParticlesArm, EqualsTheCppProjectionOfEachParticle) {
   std::mt19937 gen(20261208);
   auto pick = [&](int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(gen); };
   const int32_t ranges[][2] = {{INT32_MIN, 0}, {1, kOne - 1}, {kOne, 0x3FFFFFFF}, {0x40000000, INT32_MAX}};
@@ -176,7 +176,7 @@ TEST(Project3DRun, EqualsTheCppProjectionOfEachParticle) {
     }
     theirs = mine;
     std::vector<particles::ScreenStamp> myStamps(64), theirStamps(64);
-    const particles::ScreenStamp* myEnd = particles::Project3DRun(mine.data(), 64, rows, myStamps.data());
+    const particles::ScreenStamp* myEnd = particles::Project3DParticlesArm(mine.data(), 64, rows, myStamps.data());
     particles::ScreenStamp* theirEnd = theirStamps.data();
     for (auto& d : theirs) particles::Project3DParticle(d, rows, theirEnd);
     ASSERT_EQ(myEnd - myStamps.data(), theirEnd - theirStamps.data()) << "round " << round;
