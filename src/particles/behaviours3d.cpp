@@ -62,11 +62,14 @@ void Fontaine3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, c
         particle->data->colour = static_cast<uint16_t>((b.b2 << 6) | 0x00FF);
       },
       [&] {
-        v.z += dt * kGravity;
+        // Read before written: the compiler cannot tell the velocity from the position.
+        const vec4 speed = v, at = p;
+        const fixed vz = speed.z + dt * kGravity;
         const fixed h = dt * kFountainSpread;
-        p.x += v.x * h;  // the sideways drift runs at 0.3 of the stored speed
-        p.y += v.y * h;
-        p.z += v.z * dt;  // the new vertical speed, at full rate
+        v.z = vz;
+        p.x = at.x + speed.x * h;  // the sideways drift runs at 0.3 of the stored speed
+        p.y = at.y + speed.y * h;
+        p.z = at.z + vz * dt;  // the new vertical speed, at full rate
       });
 }
 
@@ -83,9 +86,10 @@ void Feu3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, const 
                                     fixed(b.b2 - 15) * kFireCell, kZero};
       },
       [&] {
-        p.x += v.x * dt;
-        p.y += v.y * dt;
-        p.z += v.z * dt;
+        const vec4 speed = v, at = p;  // read before written, as the fountain's
+        p.x = at.x + speed.x * dt;
+        p.y = at.y + speed.y * dt;
+        p.z = at.z + speed.z * dt;
       });
 }
 

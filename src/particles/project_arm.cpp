@@ -20,13 +20,14 @@ struct RunFrame {
   uint32_t fadeMultiplier;    // 56: kFadeMultiplier
   ScreenStamp* stamps;        // 60: where the next stamp goes
   Particle3DData* end;        // 64: past the run
+  uint32_t stampSpans[4];     // 68: Stamp3D's factors and offsets: 158, 159 << 16, 118, 119 << 16
 };
-static_assert(offsetof(RunFrame, byteZeros) == 48 && offsetof(RunFrame, end) == 64 && sizeof(RunFrame) == 68);
+static_assert(offsetof(RunFrame, byteZeros) == 48 && offsetof(RunFrame, end) == 64 && sizeof(RunFrame) == 84);
 static_assert(sizeof(Particle3DData) == 32 && offsetof(Particle3DData, clip) == 16 &&
               offsetof(Particle3DData, colour) == 24 && offsetof(Particle3DData, shadedColour) == 26 &&
               offsetof(Particle3DData, visible) == 28);
 static_assert(sizeof(fixedpoint::divide_detail::SeedLine) == 8 && sizeof(ScreenStamp) == 12);
-static_assert(kStampHalfSpanX == 158 && kStampHalfSpanY == 118 && kFadeShift == 45);
+static_assert(kFadeShift == 45);
 
 }  // namespace particles
 
@@ -54,44 +55,49 @@ asm(R"(
     .type   particles_Project3DLoop, %function
 particles_Project3DLoop:
     push    {r4-r11, lr}
-    sub     sp, sp, #68
-    mov     r12, sp                     @ the frame onto the stack: rows, tables, stamps, end
+    sub     sp, sp, #84
+    mov     r12, sp                     @ the frame onto the stack
     ldmia   r1!, {r4-r11}
     stmia   r12!, {r4-r11}
     ldmia   r1!, {r4-r11}
     stmia   r12!, {r4-r11}
-    ldr     r4, [r1]
-    str     r4, [r12]
+    ldmia   r1, {r4-r8}
+    stmia   r12, {r4-r8}
     ldr     r1, [sp, #64]
     cmp     r0, r1
     bhs     .Lp3_done
 
 .Lp3_particle:
     @ x, y and w of viewProj x position: each the 64-bit sum of four products, bits 16..47.
+    @ For a w of 1.0 (every fountain and fire particle) the last product, the row's w
+    @ 2^16, adds that w after the shift instead (RowTimesUnitW).
     ldmia   r0, {r4-r7}
+    cmp     r7, #0x10000
+    bne     .Lp3_any_w
     ldmia   sp, {r8-r11}
     smull   r1, r2, r8, r4
     smlal   r1, r2, r9, r5
     smlal   r1, r2, r10, r6
-    smlal   r1, r2, r11, r7
     mov     r1, r1, lsr #16
-    orr     r3, r1, r2, lsl #16
+    orr     r1, r1, r2, lsl #16
+    add     r3, r1, r11
     add     r12, sp, #16
     ldmia   r12!, {r8-r11}
     smull   r1, r2, r8, r4
     smlal   r1, r2, r9, r5
     smlal   r1, r2, r10, r6
-    smlal   r1, r2, r11, r7
     mov     r1, r1, lsr #16
-    orr     lr, r1, r2, lsl #16
+    orr     r1, r1, r2, lsl #16
+    add     lr, r1, r11
     ldmia   r12, {r8-r11}
     smull   r1, r2, r8, r4
     smlal   r1, r2, r9, r5
     smlal   r1, r2, r10, r6
-    smlal   r1, r2, r11, r7
     mov     r1, r1, lsr #16
-    orr     r12, r1, r2, lsl #16
+    orr     r1, r1, r2, lsl #16
+    add     r12, r1, r11
 
+.Lp3_divisor:
     @ The short divisor of w (fixedpoint::MakeShortDivisor): 1.0 <= w < 16384.0 here.
     cmp     r12, #0x10000
     blt     .Lp3_below_one
@@ -168,13 +174,11 @@ particles_Project3DLoop:
     strb    r2, [r0, #28]
 
     @ Its stamp (Stamp3D): (x * 158 + 159 << 16) >> 16, (y * 118 + 119 << 16) >> 16.
-    mov     r2, #158
-    mov     r3, #0x9F0000
+    add     r7, sp, #68
+    ldmia   r7, {r2, r3, r6, r11}       @ 158, 159 << 16, 118, 119 << 16
     mla     r4, r8, r2, r3
     mov     r4, r4, lsr #16
-    mov     r2, #118
-    mov     r3, #0x770000
-    mla     r5, r9, r2, r3
+    mla     r5, r9, r6, r11
     mov     r5, r5, lsr #16
     ldr     r7, [sp, #60]
     stmia   r7!, {r4, r5, r10}
@@ -187,9 +191,34 @@ particles_Project3DLoop:
     blo     .Lp3_particle
 .Lp3_done:
     ldr     r0, [sp, #60]
-    add     sp, sp, #68
+    add     sp, sp, #84
     pop     {r4-r11, lr}
     bx      lr
+
+.Lp3_any_w:
+    ldmia   sp, {r8-r11}
+    smull   r1, r2, r8, r4
+    smlal   r1, r2, r9, r5
+    smlal   r1, r2, r10, r6
+    smlal   r1, r2, r11, r7
+    mov     r1, r1, lsr #16
+    orr     r3, r1, r2, lsl #16
+    add     r12, sp, #16
+    ldmia   r12!, {r8-r11}
+    smull   r1, r2, r8, r4
+    smlal   r1, r2, r9, r5
+    smlal   r1, r2, r10, r6
+    smlal   r1, r2, r11, r7
+    mov     r1, r1, lsr #16
+    orr     lr, r1, r2, lsl #16
+    ldmia   r12, {r8-r11}
+    smull   r1, r2, r8, r4
+    smlal   r1, r2, r9, r5
+    smlal   r1, r2, r10, r6
+    smlal   r1, r2, r11, r7
+    mov     r1, r1, lsr #16
+    orr     r12, r1, r2, lsl #16
+    b       .Lp3_divisor
 
 .Lp3_off_screen:
     mov     r2, #0
@@ -218,7 +247,8 @@ namespace particles {
 ScreenStamp* Project3DParticlesArm(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp* stamps) {
   const RunFrame frame{rows, fixedpoint::bits_detail::kByteZeros.data(),
                        reinterpret_cast<uintptr_t>(fixedpoint::divide_detail::kSeedLines.data()) - 512 * 8,
-                       kFadeMultiplier, stamps, data + count};
+                       kFadeMultiplier, stamps, data + count,
+                       {kStampHalfSpanX, (kStampHalfSpanX + 1) << 16, kStampHalfSpanY, (kStampHalfSpanY + 1) << 16}};
   return particles_Project3DLoop(data, &frame);
 }
 
