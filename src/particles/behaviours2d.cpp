@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "fixedpoint/wrap.h"
+#include "particles/pool.h"
 #include "particles/random.h"
 
 namespace particles {
@@ -98,8 +99,6 @@ void CometeParticles(Emiter* emiter, Particle* particle, unsigned now, unsigned 
 
 namespace {
 
-constexpr uint32_t kRun = 32;  // particles a run: their records take 1.3 KB of the cache
-
 // One behaviour over the emitter's particles, its body flattened into the loop: the
 // call per particle would cost more than most of the bodies.
 template <auto Behave>
@@ -107,8 +106,8 @@ template <auto Behave>
                               const View2D& view, ScreenStamp*& stamps) {
   Particle* const particles = emiter->particles;
   const uint32_t count = emiter->count;
-  for (uint32_t k = 0; k < count; k += kRun) {
-    const uint32_t end = std::min(count, k + kRun);
+  for (uint32_t k = 0; k < count; k += kPassRun) {
+    const uint32_t end = std::min(count, k + kPassRun);
     for (uint32_t j = k; j < end; ++j) Behave(emiter, particles + j, now, dt);
     stamps = project(emiter->data + k, end - k, view, stamps);
   }

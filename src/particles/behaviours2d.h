@@ -42,8 +42,8 @@ using Project2DRunFunc = ScreenStamp* (*)(ParticleData* data, uint32_t n, const 
 // The emitter's particle behaviour on each of its particles in block order, as the 2D
 // pass runs it: the three behaviours above are chosen once per emitter and run inlined in
 // the loop, any other is called through the pointer. The particles go through in runs of
-// 32, each projected by project(run, n, view, stamps) right after its behaviours, while
-// their records are in the cache; stamps moves on past the stamps it writes.
+// kPassRun (pool.h), each projected by project(run, n, view, stamps) right after its
+// behaviours, while their records are in the cache; stamps moves on past the stamps.
 void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, Project2DRunFunc project, const View2D& view,
                     ScreenStamp*& stamps);
 

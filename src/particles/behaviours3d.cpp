@@ -108,8 +108,6 @@ void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, con
 
 namespace {
 
-constexpr unsigned kRun = 32;  // particles a run: their records take 2 KB of the cache
-
 // One behaviour over the emitter's particles, its body flattened into the loop: the
 // call per particle would cost more than most of the bodies.
 template <auto Behave>
@@ -119,8 +117,8 @@ template <auto Behave>
   const unsigned count = emiter->count;
   // A copy the particles cannot alias, so the products of dt are made once.
   const fixed step = dt;
-  for (unsigned k = 0; k < count; k += kRun) {
-    const unsigned end = std::min(count, k + kRun);
+  for (unsigned k = 0; k < count; k += kPassRun) {
+    const unsigned end = std::min(count, k + kPassRun);
     for (unsigned j = k; j < end; ++j) Behave(emiter, particles + j, now, step);
     stamps = project(emiter->data + k, end - k, rows, stamps);
   }

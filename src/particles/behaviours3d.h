@@ -39,8 +39,8 @@ using Project3DRunFunc = ScreenStamp* (*)(Particle3DData* data, unsigned n, cons
 // The emitter's particle behaviour on each of its particles in block order, as the 3D
 // pass runs it: the three behaviours above are chosen once per emitter and run inlined in
 // the loop, any other is called through the pointer. The particles go through in runs of
-// 32, each projected by project(run, n, rows, stamps) right after its behaviours, while
-// their records are in the cache; stamps moves on past the stamps it writes.
+// kPassRun (pool.h), each projected by project(run, n, rows, stamps) right after its
+// behaviours, while their records are in the cache; stamps moves on past the stamps.
 void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, Project3DRunFunc project,
                     const ClipRows& rows, ScreenStamp*& stamps);
 

@@ -123,6 +123,7 @@ bool HaveVectorProjection() {
 
 __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx,
                                                        int32_t cy, int32_t zoom, ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;  // a local cursor: the stamps' stores cannot change it
   const __m128i centreX = _mm_set1_epi32(cx), centreY = _mm_set1_epi32(cy);
   const __m256d zoomd = _mm256_set1_pd(zoom);
   unsigned k = 0;
@@ -149,15 +150,17 @@ __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, uns
     _mm_store_si128(reinterpret_cast<__m128i*>(y), sy);
     for (int j = 0; j < 4; ++j) {
       d[j].visible = static_cast<uint8_t>((mask >> j) & 1);
-      *stamps = ScreenStamp{x[j], y[j], d[j].colour};  // kept when visible: the cursor moves past it
-      stamps += d[j].visible;
+      *out = ScreenStamp{x[j], y[j], d[j].colour};  // kept when visible: the cursor moves past it
+      out += d[j].visible;
     }
   }
+  stamps = out;
   return k;
 }
 
 __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, unsigned count,
                                                        const ClipRows& rows, ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;  // a local cursor, as Project2DVector's
   __m256i m[12];
   const vec4* const row[] = {&rows.x, &rows.y, &rows.w};
   for (int i = 0; i < 12; ++i) m[i] = _mm256_set1_epi64x((*row[i / 4])[i % 4].raw());
@@ -195,10 +198,11 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
       const bool on = ((mask >> j) & 1) != 0;
       d[j].visible = on ? 1 : 0;
       d[j].shadedColour = on ? static_cast<uint16_t>(shaded[j]) : d[j].shadedColour;
-      *stamps = ScreenStamp{sx[j], sy[j], static_cast<uint16_t>(shaded[j])};  // kept when visible
-      stamps += on ? 1 : 0;
+      *out = ScreenStamp{sx[j], sy[j], static_cast<uint16_t>(shaded[j])};  // kept when visible
+      out += on ? 1 : 0;
     }
   }
+  stamps = out;
   return k;
 }
 
