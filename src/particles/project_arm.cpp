@@ -50,6 +50,52 @@ asm(R"(
     .pushsection .text
     .syntax unified
     .arm
+
+    @ \dest = bits 16..47 of the sum of r8-r11 (a row) times r4-r7 (the position).
+    .macro  p3_row dest
+    smull   r1, r2, r8, r4
+    smlal   r1, r2, r9, r5
+    smlal   r1, r2, r10, r6
+    smlal   r1, r2, r11, r7
+    mov     r1, r1, lsr #16
+    orr     \dest, r1, r2, lsl #16
+    .endm
+    @ The same for a position's w of 1.0: the row's w added after the shift.
+    .macro  p3_row_unit_w dest
+    smull   r1, r2, r8, r4
+    smlal   r1, r2, r9, r5
+    smlal   r1, r2, r10, r6
+    mov     r1, r1, lsr #16
+    orr     r1, r1, r2, lsl #16
+    add     \dest, r1, r11
+    .endm
+    @ The three rows from the frame, by one of the two above: x to r3, y to lr, w to r12.
+    .macro  p3_rows row
+    ldmia   sp, {r8-r11}
+    \row    r3
+    add     r12, sp, #16
+    ldmia   r12!, {r8-r11}
+    \row    lr
+    ldmia   r12, {r8-r11}
+    \row    r12
+    .endm
+    @ \q = \a / w (fixedpoint::ShortQuotient16): w in r12, its seed h in r5, down in r1;
+    @ the estimate from |a| h is one short at most, and the remainder, 0 .. 2w - 1, says.
+    .macro  p3_quotient q, a
+    eor     r6, \a, \a, asr #31
+    sub     r6, r6, \a, asr #31        @ |a|
+    cmp     r6, r12, lsl #1
+    bhs     .Lp3_other                  @ |a| >= 2w
+    umull   r7, \q, r6, r5
+    mov     \q, \q, lsr r1
+    mul     r7, \q, r12
+    rsb     r7, r7, r6, lsl #16
+    cmp     r7, r12
+    addhs   \q, \q, #1
+    eor     \q, \q, \a, asr #31
+    sub     \q, \q, \a, asr #31        @ a's sign
+    .endm
+
     .align  2
     .global particles_Project3DLoop
     .type   particles_Project3DLoop, %function
@@ -68,34 +114,12 @@ particles_Project3DLoop:
     bhs     .Lp3_done
 
 .Lp3_particle:
-    @ x, y and w of viewProj x position: each the 64-bit sum of four products, bits 16..47.
-    @ For a w of 1.0 (every fountain and fire particle) the last product, the row's w
-    @ 2^16, adds that w after the shift instead (RowTimesUnitW).
+    @ x, y and w of viewProj x position: each the 64-bit sum of four products, bits 16..47;
+    @ for a w of 1.0 (every fountain and fire particle) one multiply less (RowTimesUnitW).
     ldmia   r0, {r4-r7}
     cmp     r7, #0x10000
     bne     .Lp3_any_w
-    ldmia   sp, {r8-r11}
-    smull   r1, r2, r8, r4
-    smlal   r1, r2, r9, r5
-    smlal   r1, r2, r10, r6
-    mov     r1, r1, lsr #16
-    orr     r1, r1, r2, lsl #16
-    add     r3, r1, r11
-    add     r12, sp, #16
-    ldmia   r12!, {r8-r11}
-    smull   r1, r2, r8, r4
-    smlal   r1, r2, r9, r5
-    smlal   r1, r2, r10, r6
-    mov     r1, r1, lsr #16
-    orr     r1, r1, r2, lsl #16
-    add     lr, r1, r11
-    ldmia   r12, {r8-r11}
-    smull   r1, r2, r8, r4
-    smlal   r1, r2, r9, r5
-    smlal   r1, r2, r10, r6
-    mov     r1, r1, lsr #16
-    orr     r1, r1, r2, lsl #16
-    add     r12, r1, r11
+    p3_rows p3_row_unit_w
 
 .Lp3_divisor:
     @ The short divisor of w (fixedpoint::MakeShortDivisor): 1.0 <= w < 16384.0 here.
@@ -117,32 +141,8 @@ particles_Project3DLoop:
     sub     r5, r5, r8, lsl #1          @ h
     rsb     r1, r1, #15                 @ down
 
-    @ Clip x / w (fixedpoint::ShortQuotient16): the estimate from |x| h, one short at most.
-    eor     r6, r3, r3, asr #31
-    sub     r6, r6, r3, asr #31         @ |x|
-    cmp     r6, r12, lsl #1
-    bhs     .Lp3_other                  @ |x| >= 2w
-    umull   r7, r8, r6, r5
-    mov     r8, r8, lsr r1
-    mul     r7, r8, r12
-    rsb     r7, r7, r6, lsl #16         @ the remainder, 0 .. 2w - 1
-    cmp     r7, r12
-    addhs   r8, r8, #1
-    eor     r8, r8, r3, asr #31
-    sub     r8, r8, r3, asr #31         @ x's sign
-    @ Clip y / w, likewise.
-    eor     r6, lr, lr, asr #31
-    sub     r6, r6, lr, asr #31
-    cmp     r6, r12, lsl #1
-    bhs     .Lp3_other
-    umull   r7, r9, r6, r5
-    mov     r9, r9, lsr r1
-    mul     r7, r9, r12
-    rsb     r7, r7, r6, lsl #16
-    cmp     r7, r12
-    addhs   r9, r9, #1
-    eor     r9, r9, lr, asr #31
-    sub     r9, r9, lr, asr #31
+    p3_quotient r8, r3                  @ clip x
+    p3_quotient r9, lr                  @ clip y
 
     @ The clip position, and on screen when both are within -1.0 .. 1.0 (OnScreen).
     str     r8, [r0, #16]
@@ -196,28 +196,7 @@ particles_Project3DLoop:
     bx      lr
 
 .Lp3_any_w:
-    ldmia   sp, {r8-r11}
-    smull   r1, r2, r8, r4
-    smlal   r1, r2, r9, r5
-    smlal   r1, r2, r10, r6
-    smlal   r1, r2, r11, r7
-    mov     r1, r1, lsr #16
-    orr     r3, r1, r2, lsl #16
-    add     r12, sp, #16
-    ldmia   r12!, {r8-r11}
-    smull   r1, r2, r8, r4
-    smlal   r1, r2, r9, r5
-    smlal   r1, r2, r10, r6
-    smlal   r1, r2, r11, r7
-    mov     r1, r1, lsr #16
-    orr     lr, r1, r2, lsl #16
-    ldmia   r12, {r8-r11}
-    smull   r1, r2, r8, r4
-    smlal   r1, r2, r9, r5
-    smlal   r1, r2, r10, r6
-    smlal   r1, r2, r11, r7
-    mov     r1, r1, lsr #16
-    orr     r12, r1, r2, lsl #16
+    p3_rows p3_row
     b       .Lp3_divisor
 
 .Lp3_off_screen:
