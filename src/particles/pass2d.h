@@ -12,7 +12,8 @@ namespace particles {
 // Runs every allocated emitter's behaviour, lists the emitters whose square of
 // projected half-side r overlaps the screen, then for each listed emitter runs its
 // particle behaviour on all its particles and projects them; a particle is visible
-// when its stamp fits the screen (StampFits). camera.zoom must be > 0.
+// when its stamp fits the screen (StampFits), and its stamp goes to pool.stamps.
+// camera.zoom must be > 0.
 void Update2DEmiters(Pool2D& pool, const Camera2D& camera, unsigned now, unsigned dt);
 
 // The pass's first step, the emitters: behaviours, view test, visible list. MakeDivisor

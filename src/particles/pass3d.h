@@ -11,7 +11,7 @@ namespace particles {
 // frameMs the milliseconds since the previous frame (below 32768 to convert
 // correctly). Rebuilds pool.visibleEmiters, farthest emitter first; for the
 // listed emitters each particle gets its clip position (x, y divided by w),
-// visible flag and shaded colour.
+// visible flag and shaded colour, and pool.stamps the visible ones' stamps.
 void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned now,
                      unsigned frameMs);
 

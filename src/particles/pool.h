@@ -1,5 +1,5 @@
 // pool.h: ParticlePool, a scene's preallocated particles and emitters: the best-fit block
-// map, the visible list and its walk, the velocities' binding, the block report, a checker.
+// map, the visible list, its walk and stamps, the velocities' binding, the block report, a checker.
 #pragma once
 
 // Block map invariants (CheckBlockMap verifies them):

@@ -1,6 +1,5 @@
-// project_arm.h: the 3D pass's projection of a run of particles in ARMv4T assembly, for
-// the console: what Project3DParticle (projection.h) does, written for the CPU that runs
-// it 3,000 times a frame; every other CPU runs the C++ itself.
+// project_arm.h: the 3D pass's projection of a run of particles in ARMv4T assembly for the
+// console, Project3DParticle's results bit for bit; every other CPU runs the C++ itself.
 #pragma once
 
 #include "particles/pool.h"

@@ -1,6 +1,5 @@
-// projection.h: where a projected particle lands, whether it is drawn and how dark, for the
-// scalar passes and the vector projections alike: screen centre, stamp margin, clip square;
-// and the passes' scalar projections of one particle.
+// projection.h: where a projected particle lands, whether it is drawn and how dark (screen
+// centre, stamp margin, clip square, shade), and the passes' projection of one particle.
 #pragma once
 
 #include <cstdint>
