@@ -33,6 +33,21 @@ TEST(Divide, ExtremeDivisorsAndSigns) {
   EXPECT_EQ(Divide(7, MakeDivisor(-2)), -3);
   EXPECT_EQ(Divide(-1, MakeDivisor(3)), 0);
   EXPECT_EQ(Divide(0, MakeDivisor(-5)), 0);
+  // The short and small ways take what they are exact for and refuse the rest.
+  int32_t q = 0;
+  for (const int32_t w : {0xFFFF, 0x10000, 0x10001, 0x3FFFFFFF, 0x40000000}) {
+    const bool inRange = w >= 0x10000 && w < 0x40000000;
+    EXPECT_EQ(fixedpoint::ShortQuotient16(-1, fixedpoint::MakeShortDivisor(w), &q), inRange) << w;
+    // A power of two would need a reciprocal of 2^32, one bit too many.
+    EXPECT_EQ(fixedpoint::SmallQuotient16(1, fixedpoint::MakeSmallDivisor(w), &q), inRange && w != 0x10000) << w;
+  }
+  const auto w3 = fixedpoint::MakeShortDivisor(3 * 65536);
+  EXPECT_TRUE(fixedpoint::ShortQuotient16(-(6 * 65536 - 1), w3, &q) && q == -131071);
+  EXPECT_FALSE(fixedpoint::ShortQuotient16(6 * 65536, w3, &q));
+  const auto zoom = fixedpoint::MakeSmallDivisor(655360);
+  EXPECT_TRUE(fixedpoint::SmallQuotient16(-0x7FFF, zoom, &q) && q == -3276);
+  EXPECT_FALSE(fixedpoint::SmallQuotient16(0x8000, zoom, &q)) << "its 16.16 form, 2^31, wraps in the 2D pass's word";
+  EXPECT_FALSE(fixedpoint::SmallQuotient16(-0x8000, zoom, &q));
   // The 16.16 quotient 1.0 / 3.0 and -1.0 / 3.0 as the number type states them.
   EXPECT_EQ(fixedpoint::low32(Divide(fixedpoint::shl64(65536, 16), MakeDivisor(3 * 65536))), 21845);
   EXPECT_EQ(fixedpoint::low32(Divide(fixedpoint::shl64(-65536, 16), MakeDivisor(3 * 65536))), -21845);
@@ -65,15 +80,19 @@ TEST(Divide, RandomPairsAgainstPlainDivision) {
     if (!(w == INT32_MIN && d == -1) && Divide32(w, divisor) != w / d) {
       ++failures, ADD_FAILURE() << "Divide32 " << w << " / " << d;
     }
-    const int32_t quotient16 = fixedpoint::low32(fixedpoint::shl64(w, 16) / d);
-    if (Quotient16(w, divisor) != quotient16) ++failures, ADD_FAILURE() << "Quotient16 " << w << " / " << d;
-    // The short and small ways, where they take the dividend.
-    int32_t q = 0;
-    if (fixedpoint::ShortQuotient16(w, fixedpoint::MakeShortDivisor(d), &q) && q != quotient16) {
-      ++failures, ADD_FAILURE() << "ShortQuotient16 " << w << " / " << d;
+    if (Quotient16(w, divisor) != fixedpoint::low32(fixedpoint::shl64(w, 16) / d)) {
+      ++failures, ADD_FAILURE() << "Quotient16 " << w << " / " << d;
     }
-    if (fixedpoint::SmallQuotient16(w, fixedpoint::MakeSmallDivisor(d), &q) && q != quotient16) {
-      ++failures, ADD_FAILURE() << "SmallQuotient16 " << w << " / " << d;
+    // The short and small ways on a dividend they take: below 2 |d|, below 2^15.
+    const int64_t twice = 2 * (d < 0 ? -int64_t{d} : int64_t{d});
+    const auto a = static_cast<int32_t>(n % twice), b = static_cast<int32_t>(n % 0x8000);
+    int32_t q = 0;
+    if (fixedpoint::ShortQuotient16(a, fixedpoint::MakeShortDivisor(d), &q) &&
+        q != fixedpoint::low32(fixedpoint::shl64(a, 16) / d)) {
+      ++failures, ADD_FAILURE() << "ShortQuotient16 " << a << " / " << d;
+    }
+    if (fixedpoint::SmallQuotient16(b, fixedpoint::MakeSmallDivisor(d), &q) && q != fixedpoint::shl32(b, 16) / d) {
+      ++failures, ADD_FAILURE() << "SmallQuotient16 " << b << " / " << d;
     }
   }
 }
