@@ -6,8 +6,9 @@
 
 namespace reference {
 
-// They run the demo's pass steps with the / operator's own quotients, call the particle
-// behaviours through their pointer, leave out the vector projections and stamp with
+// They run the demo's emitter steps with the / operator's own quotients, call the particle
+// behaviours through their pointer, then project the particles in a loop of their own
+// (the whole matrix product, the / operator, the depth fade's division) and stamp with
 // PlotStamp, which works its row offset out per call.
 
 void Update2DEmiters(particles::Pool2D& pool, const particles::Camera2D& camera, unsigned now,

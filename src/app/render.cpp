@@ -12,22 +12,38 @@ void ClearScreen(Screen& screen, int32_t& color) {
 
 namespace {
 
-// The stamp around o, rows `stride` pixels apart; the caller has hoisted the stride
-// and made the row pointer.
-inline void Stamp(uint16_t* const o, const int stride, const uint16_t c) {
+// The stamp around o, rows `stride` pixels apart, in colour c (RGB565, the upper half
+// 0); the caller has hoisted the stride and made the row pointer.
+inline void Stamp(uint16_t* const o, const int stride, const uint32_t c) {
   // Each RGB565 channel halved (quartered), its low bits dropped, in one shift: the
   // mask clears the bits that slid in from the channel above.
   const auto half = static_cast<uint16_t>((c >> 1) & 0x7BEF);
   const auto quarter = static_cast<uint16_t>((c >> 2) & 0x39E7);
-  o[0] = c;
-  o[1] = half;
+  // Row by row, left to right: the screen is far larger than the console's data cache,
+  // which takes lines in on reads only, so these stores go out through its write
+  // buffer, where stores to consecutive addresses make one memory transfer: three a
+  // stamp instead of eight.
+  uint16_t* const above = o - stride;
+  uint16_t* const below = o + stride;
+  above[-1] = quarter;
+  above[0] = half;
+  above[1] = quarter;
   o[-1] = half;
-  o[stride] = half;
-  o[-stride] = half;
-  o[-stride - 1] = quarter;
-  o[-stride + 1] = quarter;
-  o[stride - 1] = quarter;
-  o[stride + 1] = quarter;
+  o[0] = static_cast<uint16_t>(c);
+  o[1] = half;
+  below[-1] = quarter;
+  below[0] = half;
+  below[1] = quarter;
+}
+
+// Each stamp of stamps[0 .. count).
+void PlotStamps(const particles::ScreenStamp* stamps, uint32_t count, PixelBuffer buffer) {
+  const int stride = buffer.pitch / 2;
+  uint16_t* const pixels = buffer.pixels;
+  for (uint32_t k = 0; k < count; ++k) {
+    const particles::ScreenStamp& s = stamps[k];
+    Stamp(pixels + s.y * stride + s.x, stride, s.colour);
+  }
 }
 
 }  // namespace
@@ -38,25 +54,9 @@ void PlotStamp(PixelBuffer buffer, int px, int py, uint16_t c) {
 }
 
 void Plot2DParticles(const particles::Pool2D& pool, PixelBuffer buffer) {
-  const int stride = buffer.pitch / 2;
-  uint16_t* const pixels = buffer.pixels;
-  particles::ForEachVisibleParticle(pool, [=](const particles::ParticleData& d) {
-    Stamp(pixels + d.screenY * stride + d.screenX, stride, d.colour);
-  });
+  PlotStamps(pool.stamps, pool.stampCount, buffer);
 }
 
 void Plot3DParticles(const particles::Pool3D& pool, PixelBuffer buffer) {
-  const int stride = buffer.pitch / 2;
-  uint16_t* const pixels = buffer.pixels;
-  particles::ForEachVisibleParticle(pool, [=](const particles::Particle3DData& d) {
-    // ((x + 1.0) * 158.0 + 1.0).to_int() in plain 32-bit arithmetic: a visible
-    // particle has -1.0 <= x <= 1.0, so x + 1.0 is 0..131072 raw, and times 158.0
-    // (raw 158 << 16) the 16.16 product is exactly (x + 65536) * 158, far from any
-    // wrap; likewise 118.0 for y.
-    const uint32_t x = static_cast<uint32_t>(d.clip.x.raw()) + 65536u;
-    const uint32_t y = static_cast<uint32_t>(d.clip.y.raw()) + 65536u;
-    const uint32_t px = (x * kStampHalfSpanX + 65536u) >> 16;
-    const uint32_t py = (y * kStampHalfSpanY + 65536u) >> 16;
-    Stamp(pixels + static_cast<int>(py) * stride + static_cast<int>(px), stride, d.shadedColour);
-  });
+  PlotStamps(pool.stamps, pool.stampCount, buffer);
 }

@@ -3,6 +3,7 @@
 // the divisor the passes use, that one or the CPU's own divide where it has one.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -28,42 +29,49 @@ struct Divisor {
 
 namespace divide_detail {
 
-// Seeds for the reciprocal, as h = 2^63 / d (which lies in 2^31 .. 2^32) on a straight
-// line through 512 points: for the normalised divisors whose top ten bits are 512 + i,
-// start[i] is h at the range's low end (rounded; capped below 2^32 at d = 2^31) and
-// slope[i] the drop across the range over 2^8. The line is within 2^-19 of h.
-struct Seeds {
-  std::array<uint32_t, 512> start;
-  std::array<uint16_t, 512> slope;
+// The seed of the reciprocal: h, just under 2^63 / d (which lies in 2^31 .. 2^32), from
+// a straight line for each of the 512 ranges of the normalised d by its top ten bits,
+// 512 + i: the chord of 2^63 / d across the range, lowered by kSeedDrop, as
+//   h = lowered[i] - 2 floor(slope[i] d / 2^32)   (modulo 2^32)
+// where slope[i] is the chord's slope (0.5 to 2) times 2^31, and lowered[i] puts the line
+// at the range's low end kSeedDrop below 2^63 / d there. 2^63 / d is convex, so the
+// chord lies above it, by up to 4086; the tests check every d: h is 14 to 4102 under
+// 2^63 / d. That makes it two loads, a long multiply and a subtraction.
+struct SeedLine {
+  uint32_t lowered;
+  uint32_t slope;
 };
-constexpr Seeds MakeSeeds() {
-  auto h = [](uint64_t i) -> uint64_t {  // 2^63 / ((512 + i) 2^22), rounded
-    const uint64_t low = (512 + i) << 22;
-    const uint64_t v = ((uint64_t{1} << 63) + low / 2) / low;
-    return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : v;
-  };
-  Seeds seeds{};
+constexpr uint32_t kSeedDrop = 4100;
+constexpr std::array<SeedLine, 512> MakeSeedLines() {
+  std::array<SeedLine, 512> lines{};
   for (uint64_t i = 0; i < 512; ++i) {
-    seeds.start[i] = static_cast<uint32_t>(h(i));
-    seeds.slope[i] = static_cast<uint16_t>((h(i) - h(i + 1) + 128) / 256);
+    const uint64_t low = (512 + i) << 22;
+    const uint64_t high = low + (uint64_t{1} << 22);
+    const uint64_t atLow = std::min<uint64_t>((uint64_t{1} << 63) / low, 0xFFFFFFFFu);  // 2^32 at d = 2^31
+    const uint64_t slope = (atLow - (uint64_t{1} << 63) / high) << 9;  // the drop over 2^22, times 2^31
+    const uint64_t fall = (slope * low) >> 32;
+    lines[i] = SeedLine{static_cast<uint32_t>(atLow + 2 * fall - kSeedDrop), static_cast<uint32_t>(slope)};
   }
-  return seeds;
+  return lines;
 }
-inline constexpr Seeds kSeeds = MakeSeeds();
+inline constexpr std::array<SeedLine, 512> kSeedLines = MakeSeedLines();
+
+constexpr uint32_t Seed(uint32_t d) {  // d >= 2^31
+  const SeedLine& line = kSeedLines[(d >> 22) - 512];
+  return line.lowered - 2 * static_cast<uint32_t>((uint64_t{line.slope} * d) >> 32);
+}
 
 }  // namespace divide_detail
 
-// floor((2^64 - 1) / d) - 2^32 for d >= 2^31. The seed line gives h = (2^32 + v) / 2
-// to 2^-19; one Newton step on it, keeping bits 16..47 of its error 2^64 - 2 h d (at
-// most 2^45 for any d), ends at v itself at most one short, which the remainder check
-// adds back. Every normalised d is checked in the tests.
+// floor((2^64 - 1) / d) - 2^32 for d >= 2^31. The seed gives h, just under
+// (2^32 + v) / 2, to 2^-19; one Newton step on it, keeping bits 16..47 of its error
+// 2^64 - 2 h d (at most 2^46 for any d), ends at v itself at most one short, which the
+// remainder check adds back. Every normalised d is checked in the tests.
 constexpr uint32_t Reciprocal(uint32_t d) {
-  const uint32_t i = (d >> 22) - 512;
-  const uint32_t along = (d >> 6) & 0xFFFFu;  // where d lies in its range, over 2^16
-  const uint32_t h = divide_detail::kSeeds.start[i] - ((uint32_t{divide_detail::kSeeds.slope[i]} * along) >> 8);
+  const uint32_t h = divide_detail::Seed(d);
   const uint64_t error = 0u - (uint64_t{h} * d << 1);
   const auto e = static_cast<int32_t>(static_cast<uint32_t>(error >> 16));
-  const uint32_t v = (h << 1) + static_cast<uint32_t>(asr64(static_cast<int64_t>(h) * e, 47));  // |h e| < 2^61
+  const uint32_t v = (h << 1) + static_cast<uint32_t>(asr64(static_cast<int64_t>(h) * e, 47));  // |h e| < 2^62
   // 2^64 - 1 - (2^32 + v) d, in 0 .. 2d - 1: one more unit of v when it reaches d.
   const uint64_t remainder = (uint64_t{0u - d} << 32) - uint64_t{v} * d - 1;
   return v + (remainder >= d ? 1u : 0u);
@@ -138,6 +146,71 @@ constexpr int32_t Quotient16(int32_t a, const Divisor& d) {
   // m 2^(16 + s): its high word is below 2^(16 + s) <= normalised, as DivideWords needs.
   const uint32_t q = DivideWords(m >> (16 - s), (m << s) << 16, d).quotient;
   return static_cast<int32_t>((a < 0) != d.negative ? 0u - q : q);
+}
+
+// Short quotients: the 16.16 quotient a / w when it is below 2.0 in magnitude, for a w of
+// 1.0 up to 16384.0 (raw 2^16 .. 2^30 - 1). That is what the 3D pass divides most: a
+// particle's clip x and y by its w, on screen when the quotient is within 1.0. The seed
+// alone stands for the reciprocal: it is never above 2^63 / d for the normalised
+// d = w 2^s, and at most 4102 below it. The estimate floor(|a| h 2^(s - 47)) is then
+// the quotient or one short: its shortfall, |a| (2^63 / d - h) 2^(s - 47), is below
+// 2 d 4102 / 2^47 < 1/4. The remainder |a| 2^16 - estimate w, in 0 .. 2w - 1, fits a
+// word and says which.
+struct ShortDivisor {
+  uint32_t value;    // w
+  uint32_t limit;    // |a| below this takes the short way: 2w, or 0 for a w out of range
+  uint32_t inverse;  // the seed h of the normalised w
+  uint32_t down;     // 15 - s: the estimate is the high word of |a| h shifted down by this
+};
+
+constexpr ShortDivisor MakeShortDivisor(int32_t w) {
+  const auto u = static_cast<uint32_t>(w);
+  if (u - 0x10000u >= 0x40000000u - 0x10000u) return ShortDivisor{u, 0, 0, 0};  // w < 1.0 or w >= 16384.0
+  // Leading zeros 2..15: from the top byte, or from the next one when the top one is 0.
+  const uint32_t s = u >> 24 != 0 ? bits_detail::kByteZeros[u >> 24] : 8u + bits_detail::kByteZeros[u >> 16];
+  return ShortDivisor{u, 2 * u, divide_detail::Seed(u << s), 15 - s};
+}
+
+// a / w truncated toward zero into *q, when |a| is below d.limit; else false, *q untouched.
+constexpr bool ShortQuotient16(int32_t a, const ShortDivisor& d, int32_t* q) {
+  const uint32_t m = a < 0 ? 0u - static_cast<uint32_t>(a) : static_cast<uint32_t>(a);
+  if (m >= d.limit) return false;
+  uint32_t e = static_cast<uint32_t>((uint64_t{m} * d.inverse) >> 32) >> d.down;
+  if ((m << 16) - e * d.value >= d.value) e += 1;  // the remainder reached w: one short
+  *q = static_cast<int32_t>(a < 0 ? 0u - e : e);
+  return true;
+}
+
+// Small dividends: the 16.16 quotient a / w for |a| below 2^15, by a w of 1.0 up to
+// 16384.0 that divides many of them (the 2D pass's zoom, all frame): with M = 2^63 / d
+// rounded up, for the normalised d = w 2^s, it is floor(|a| M 2^(s - 47)), one long
+// multiply and a shift. M is 2^(63 - s) / w plus e / w, e < w < 2^(32 - s), so the
+// product exceeds |a| 2^16 / w by |a| e / (w 2^(47 - s)) < 1 / w, and the fraction of
+// |a| 2^16 / w is at most 1 - 1 / w: the floor is the same.
+struct SmallDivisor {
+  uint32_t limit;    // |a| below this takes the small way: 2^15, or 0 for a w out of range
+  uint32_t inverse;  // M, below 2^32
+  uint32_t down;     // 15 - s
+};
+
+constexpr SmallDivisor MakeSmallDivisor(int32_t w) {
+  const auto u = static_cast<uint32_t>(w);
+  if (u - 0x10000u >= 0x40000000u - 0x10000u) return SmallDivisor{0, 0, 0};  // w < 1.0 or w >= 16384.0
+  const auto s = static_cast<uint32_t>(LeadingZeros(u));
+  // floor((2^64 - 1) / d) = 2^32 + Reciprocal(d) is 2^64 / d rounded up, less 1; its
+  // half rounded up is M. A power of two gives M = 2^32, one bit too many.
+  const uint64_t m = ((uint64_t{1} << 32) + Reciprocal(u << s) + 2) >> 1;
+  if (m > 0xFFFFFFFFu) return SmallDivisor{0, 0, 0};
+  return SmallDivisor{0x8000u, static_cast<uint32_t>(m), 15 - s};
+}
+
+// a / w truncated toward zero into *q, when |a| is below d.limit; else false, *q untouched.
+constexpr bool SmallQuotient16(int32_t a, const SmallDivisor& d, int32_t* q) {
+  const uint32_t m = a < 0 ? 0u - static_cast<uint32_t>(a) : static_cast<uint32_t>(a);
+  if (m >= d.limit) return false;
+  const uint32_t e = static_cast<uint32_t>((uint64_t{m} * d.inverse) >> 32) >> d.down;
+  *q = static_cast<int32_t>(a < 0 ? 0u - e : e);
+  return true;
 }
 
 // A divisor kept as it is, for CPUs with a divide instruction (x86-64, WebAssembly,

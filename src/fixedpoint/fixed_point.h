@@ -23,9 +23,12 @@ constexpr int float2fix(float f) {
 }
 
 // Raw product: the exact 64-bit product shifted right by 16 (toward minus
-// infinity), bits 16..47 kept; anything above is lost silently.
+// infinity), bits 16..47 kept; anything above is lost silently. Those bits are taken
+// by a logical shift, the same word: a compiler that bounds the product (a constant
+// factor) would otherwise keep the arithmetic shift's 64 bits for the next multiply,
+// three multiplies instead of one on the console's CPU.
 constexpr int32_t fixmul16(int32_t a, int32_t b) {
-  return low32(asr64(static_cast<int64_t>(a) * b, 16));
+  return low32(static_cast<int64_t>(static_cast<uint64_t>(static_cast<int64_t>(a) * b) >> 16));
 }
 
 // Raw quotient: the dividend widened to 64 bits and shifted left by 16, divided
@@ -62,8 +65,8 @@ class fixed_point {
 
   friend constexpr fixed_point operator+(fixed_point a, fixed_point b) { return from_raw(add32(a.raw_, b.raw_)); }
   friend constexpr fixed_point operator-(fixed_point a, fixed_point b) { return from_raw(sub32(a.raw_, b.raw_)); }
-  friend constexpr fixed_point operator*(fixed_point a, fixed_point b) {
-    return from_raw(low32(asr64(static_cast<int64_t>(a.raw_) * b.raw_, F)));
+  friend constexpr fixed_point operator*(fixed_point a, fixed_point b) {  // as fixmul16 says
+    return from_raw(low32(static_cast<int64_t>(static_cast<uint64_t>(static_cast<int64_t>(a.raw_) * b.raw_) >> F)));
   }
   friend constexpr fixed_point operator/(fixed_point a, fixed_point b) {
     return from_raw(low32(shl64(a.raw_, F) / b.raw_));

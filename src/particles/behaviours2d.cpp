@@ -1,8 +1,10 @@
 #include "particles/behaviours2d.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "fixedpoint/wrap.h"
+#include "particles/pool.h"
 #include "particles/random.h"
 
 namespace particles {
@@ -100,20 +102,27 @@ namespace {
 // One behaviour over the emitter's particles, its body flattened into the loop: the
 // call per particle would cost more than most of the bodies.
 template <auto Behave>
-[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt) {
+[[gnu::flatten]] void RunEach(Emiter* emiter, unsigned now, unsigned dt, Project2DRunFunc project,
+                              const View2D& view, ScreenStamp*& stamps) {
   Particle* const particles = emiter->particles;
   const uint32_t count = emiter->count;
-  for (uint32_t k = 0; k < count; ++k) Behave(emiter, particles + k, now, dt);
+  for (uint32_t k = 0; k < count; k += kPassRun) {
+    const uint32_t end = std::min(count, k + kPassRun);
+    for (uint32_t j = k; j < end; ++j) Behave(emiter, particles + j, now, dt);
+    stamps = project(emiter->data + k, end - k, view, stamps);
+  }
 }
 
 }  // namespace
 
-void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt) {
+void Run2DParticles(Emiter* emiter, unsigned now, unsigned dt, Project2DRunFunc project, const View2D& view,
+                    ScreenStamp*& stamps) {
   const ParticleFunc behave = emiter->particleFunc;
-  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt);
-  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt);
-  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt);
+  if (behave == FontaineParticles) return RunEach<FontaineParticles>(emiter, now, dt, project, view, stamps);
+  if (behave == FeuParticles) return RunEach<FeuParticles>(emiter, now, dt, project, view, stamps);
+  if (behave == CometeParticles) return RunEach<CometeParticles>(emiter, now, dt, project, view, stamps);
   for (uint32_t k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  stamps = project(emiter->data, emiter->count, view, stamps);
 }
 
 }  // namespace particles

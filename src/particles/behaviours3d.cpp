@@ -1,5 +1,7 @@
 #include "particles/behaviours3d.h"
 
+#include <algorithm>
+
 #include "particles/pool.h"
 #include "particles/random.h"
 #include "vmath/vmath.h"
@@ -60,11 +62,14 @@ void Fontaine3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, c
         particle->data->colour = static_cast<uint16_t>((b.b2 << 6) | 0x00FF);
       },
       [&] {
-        v.z += dt * kGravity;
+        // Read before written: the compiler cannot tell the velocity from the position.
+        const vec4 speed = v, at = p;
+        const fixed vz = speed.z + dt * kGravity;
         const fixed h = dt * kFountainSpread;
-        p.x += v.x * h;  // the sideways drift runs at 0.3 of the stored speed
-        p.y += v.y * h;
-        p.z += v.z * dt;  // the new vertical speed, at full rate
+        v.z = vz;
+        p.x = at.x + speed.x * h;  // the sideways drift runs at 0.3 of the stored speed
+        p.y = at.y + speed.y * h;
+        p.z = at.z + vz * dt;  // the new vertical speed, at full rate
       });
 }
 
@@ -81,9 +86,10 @@ void Feu3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now, const 
                                     fixed(b.b2 - 15) * kFireCell, kZero};
       },
       [&] {
-        p.x += v.x * dt;
-        p.y += v.y * dt;
-        p.z += v.z * dt;
+        const vec4 speed = v, at = p;  // read before written, as the fountain's
+        p.x = at.x + speed.x * dt;
+        p.y = at.y + speed.y * dt;
+        p.z = at.z + speed.z * dt;
       });
 }
 
@@ -105,22 +111,29 @@ namespace {
 // One behaviour over the emitter's particles, its body flattened into the loop: the
 // call per particle would cost more than most of the bodies.
 template <auto Behave>
-[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt) {
+[[gnu::flatten]] void RunEach(Emiter3D* emiter, unsigned now, const fixed& dt, Project3DRunFunc project,
+                              const ClipRows& rows, ScreenStamp*& stamps) {
   Particle3D* const particles = emiter->particles;
   const unsigned count = emiter->count;
   // A copy the particles cannot alias, so the products of dt are made once.
   const fixed step = dt;
-  for (unsigned k = 0; k < count; ++k) Behave(emiter, particles + k, now, step);
+  for (unsigned k = 0; k < count; k += kPassRun) {
+    const unsigned end = std::min(count, k + kPassRun);
+    for (unsigned j = k; j < end; ++j) Behave(emiter, particles + j, now, step);
+    stamps = project(emiter->data + k, end - k, rows, stamps);
+  }
 }
 
 }  // namespace
 
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt) {
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, Project3DRunFunc project,
+                    const ClipRows& rows, ScreenStamp*& stamps) {
   const Particle3DFunc behave = emiter->particleFunc;
-  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt);
-  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt);
-  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt);
+  if (behave == Fontaine3DParticles) return RunEach<Fontaine3DParticles>(emiter, now, dt, project, rows, stamps);
+  if (behave == Feu3DParticles) return RunEach<Feu3DParticles>(emiter, now, dt, project, rows, stamps);
+  if (behave == Comete3DParticles) return RunEach<Comete3DParticles>(emiter, now, dt, project, rows, stamps);
   for (unsigned k = 0; k < emiter->count; ++k) behave(emiter, emiter->particles + k, now, dt);
+  stamps = project(emiter->data, emiter->count, rows, stamps);
 }
 
 void Comete3DEmiters(Emiter3D* emiter, unsigned, const fixed& dt) {

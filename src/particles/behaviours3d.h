@@ -6,6 +6,9 @@
 
 namespace particles {
 
+struct ClipRows;     // projection.h
+struct ScreenStamp;  // pool.h
+
 // Set-up, once per emitter after its count, particles and position are set:
 // gives it count + 1 velocities (owned by the emitter, freed by ReleaseEmiter),
 // binds particle k to entry count - k and starts entry 0 at (1.0, 0, 0, 1.0).
@@ -28,10 +31,18 @@ void Feu3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
 void Comete3DParticles(Emiter3D* emiter, Particle3D* particle, unsigned now,
                        const fixed& dt);
 
-// The emitter's particle behaviour on each of its particles in block order, as the
-// 3D pass runs it: the three behaviours above are chosen once per emitter and run
-// inlined in the loop, any other is called through the pointer.
-void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt);
+// Projects data[0 .. n), the data records of a run of particles, through rows, the stamps
+// of the visible ones from stamps on, and returns past them: the 3D pass's projection.
+using Project3DRunFunc = ScreenStamp* (*)(Particle3DData* data, unsigned n, const ClipRows& rows,
+                                          ScreenStamp* stamps);
+
+// The emitter's particle behaviour on each of its particles in block order, as the 3D
+// pass runs it: the three behaviours above are chosen once per emitter and run inlined in
+// the loop, any other is called through the pointer. The particles go through in runs of
+// kPassRun (pool.h), each projected by project(run, n, rows, stamps) right after its
+// behaviours, while their records are in the cache; stamps moves on past the stamps.
+void Run3DParticles(Emiter3D* emiter, unsigned now, const fixed& dt, Project3DRunFunc project,
+                    const ClipRows& rows, ScreenStamp*& stamps);
 
 // Comet head, once per frame: a jittery step (1..6 times velocity x dt) along
 // entry 0 of its velocities, which turns about +z at 3 radians per second.

@@ -5,6 +5,7 @@
 #include "fixedpoint/divide.h"
 #include "fixedpoint/trig.h"
 #include "particles/behaviours3d.h"
+#include "particles/project_arm.h"
 #include "particles/project_x86.h"
 #include "particles/projection.h"
 
@@ -70,41 +71,39 @@ void List3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, const fixed
   }
 }
 
-template <auto MakeDivisor>
-void Project3DParticles(Particle3DData* data, unsigned count, const mat4& viewProj) {
-  for (unsigned k = 0; k < count; ++k) {
-    Particle3DData& d = data[k];
-    d.clip = viewProj * d.position;
-    d.visible = 0;
-    if (d.clip.w.raw() <= 0) continue;  // behind the camera or on its plane
-    const auto w = MakeDivisor(d.clip.w.raw());
-    d.clip.x = Quotient(d.clip.x, w);
-    d.clip.y = Quotient(d.clip.y, w);
-    if (!OnScreen(d.clip.x) || !OnScreen(d.clip.y)) continue;
-    d.shadedColour = Shade(d.colour, DepthFade(d.clip.w));
-    d.visible = 1;
-  }
-}
-
 using fixedpoint::MakeNativeDivisor;
 using fixedpoint::MakeSharedDivisor;
 template void List3DEmiters<MakeSharedDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
 template void List3DEmiters<MakeNativeDivisor>(Pool3D&, const mat4&, unsigned, const fixed&);
-template void Project3DParticles<MakeSharedDivisor>(Particle3DData*, unsigned, const mat4&);
-template void Project3DParticles<MakeNativeDivisor>(Particle3DData*, unsigned, const mat4&);
+
+namespace {
+
+// The pass's Project3DRunFunc: the console's assembly loop; four particles at a time
+// with AVX2; the C++ projection of one particle for the rest.
+ScreenStamp* Project3DParticles(Particle3DData* data, unsigned n, const ClipRows& rows, ScreenStamp* stamps) {
+#if defined(PARTICLES_ARM_PROJECTION)
+  return Project3DParticlesArm(data, n, rows, stamps);
+#else
+  unsigned k = 0;
+#if defined(__x86_64__)
+  if (HaveVectorProjection()) k = Project3DVector(data, n, rows, stamps);
+#endif
+  for (; k < n; ++k) Project3DParticle(data[k], rows, stamps);
+  return stamps;
+#endif
+}
+
+}  // namespace
 
 void Update3DEmiters(Pool3D& pool, const mat4& viewProj, unsigned now, unsigned frameMs) {
   const fixed dt = FrameSeconds(frameMs);
   List3DEmiters<MakeSharedDivisor>(pool, viewProj, now, dt);
+  const ClipRows rows = ClipRowsOf(viewProj);
+  ScreenStamp* stamps = pool.stamps;
   for (unsigned i = 0; i < pool.visibleCount; ++i) {
-    Emiter3D& emiter = *pool.visibleEmiters[i];
-    Run3DParticles(&emiter, now, dt);
-    unsigned k = 0;
-#if defined(__x86_64__)
-    if (HaveVectorProjection()) k = Project3DVector(emiter.data, emiter.count, viewProj);
-#endif
-    Project3DParticles<MakeSharedDivisor>(emiter.data + k, emiter.count - k, viewProj);
+    Run3DParticles(pool.visibleEmiters[i], now, dt, Project3DParticles, rows, stamps);
   }
+  pool.stampCount = static_cast<uint32_t>(stamps - pool.stamps);
 }
 
 }  // namespace particles

@@ -11,7 +11,7 @@ namespace particles {
 // frameMs the milliseconds since the previous frame (below 32768 to convert
 // correctly). Rebuilds pool.visibleEmiters, farthest emitter first; for the
 // listed emitters each particle gets its clip position (x, y divided by w),
-// visible flag and shaded colour.
+// visible flag and shaded colour, and pool.stamps the visible ones' stamps.
 void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned now,
                      unsigned frameMs);
 
@@ -19,15 +19,12 @@ void Update3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned 
 // of 32768 ms or more wrap in the conversion.
 fixed FrameSeconds(unsigned frameMs);
 
-// The pass's two steps. MakeDivisor makes the divisor of each w for its quotients: the
-// pass's fixedpoint::MakeSharedDivisor (a reciprocal on the console), or
+// The pass's first step, the emitters: behaviours, culling, the visible list farthest
+// first. MakeDivisor makes the divisor of each w for its quotients: the pass's
+// fixedpoint::MakeSharedDivisor (a reciprocal on the console), or
 // fixedpoint::MakeNativeDivisor, the / operator itself, with which the straightforward
-// reference passes in bench/ run them. pass3d.cpp instantiates both.
-//   The emitters: behaviours, culling, the visible list farthest first.
+// reference passes in bench/ run it. pass3d.cpp instantiates both.
 template <auto MakeDivisor>
 void List3DEmiters(Pool3D& pool, const vmath::mat4<fixed>& viewProj, unsigned now, const fixed& dt);
-//   Clip position, visibility and shade of data[0 .. count), one listed emitter's particles.
-template <auto MakeDivisor>
-void Project3DParticles(Particle3DData* data, unsigned count, const vmath::mat4<fixed>& viewProj);
 
 }  // namespace particles

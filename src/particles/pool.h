@@ -1,5 +1,5 @@
 // pool.h: ParticlePool, a scene's preallocated particles and emitters: the best-fit block
-// map, the visible list and its walk, the velocities' binding, the block report, a checker.
+// map, the visible list, its walk and stamps, the velocities' binding, the block report, a checker.
 #pragma once
 
 // Block map invariants (CheckBlockMap verifies them):
@@ -14,7 +14,8 @@
 // - An emitter slot e in use (emiterUsed[e] == 1) owns exactly one used block, headed
 //   by h = its particles - particles: its data is &particleData[h] and its count is
 //   blockSize[h]. Every used block belongs to exactly one emitter in use.
-// - visibleEmiters[0 .. visibleCount - 1] are emitters of this pool; passes rebuild it.
+// - visibleEmiters[0 .. visibleCount - 1] are emitters of this pool; passes rebuild it,
+//   and stamps[0 .. stampCount - 1] with it.
 
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,21 @@
 #include "platform/log.h"
 
 namespace particles {
+
+// The passes take an emitter's particles in runs of this many: the behaviour of each, then
+// the projection of the run. On the console 32, whose records (2 KB) stay in its 16 KB
+// data cache from one to the other; larger caches keep a whole block, taken in one run.
+#if defined(__arm__)
+inline constexpr uint32_t kPassRun = 32;
+#else
+inline constexpr uint32_t kPassRun = 3000;
+#endif
+
+// One 3x3 stamp as the plots draw it: its centre pixel and its colour.
+struct ScreenStamp {
+  int32_t x, y;     // 1..318, 1..238
+  uint32_t colour;  // RGB565 in the low half
+};
 
 template <class EmiterT, class ParticleT, class DataT, const char* kLabel>
 class ParticlePool {
@@ -71,6 +87,11 @@ class ParticlePool {
   uint8_t emiterUsed[kEmiterSlots];       // 1 allocated, 0 free
   EmiterT* visibleEmiters[kEmiterSlots];  // this frame's listed emitters
   uint32_t visibleCount;                  // valid entries of visibleEmiters
+  // The stamps of this frame's visible particles in drawing order (the listed emitters in
+  // list order, each block in order), as the pass found them: the plot reads these
+  // few words a stamp rather than the particles' records.
+  ScreenStamp stamps[kParticleSlots];
+  uint32_t stampCount;
 };
 
 template <class EmiterT, class ParticleT, class DataT, const char* kLabel>
@@ -92,6 +113,8 @@ ParticlePool<EmiterT, ParticleT, DataT, kLabel>::ParticlePool() {
     visibleEmiters[e] = nullptr;
   }
   visibleCount = 0;
+  for (auto& s : stamps) s = ScreenStamp{};
+  stampCount = 0;
   blockSize[0] = kParticleSlots;  // one free block holding every slot
   for (uint32_t i = 0; i < kParticleSlots; ++i) particles[i].data = &particleData[i];
 

@@ -14,6 +14,7 @@ namespace {
 
 // The loads and stores below take these fields as runs of 32-bit words.
 static_assert(sizeof(vec4) == 16 && offsetof(Particle3DData, position) == 0);
+static_assert(sizeof(ClipXY) == 8);
 static_assert(offsetof(ParticleData, y) == offsetof(ParticleData, x) + 4);
 static_assert(offsetof(ParticleData, screenY) == offsetof(ParticleData, screenX) + 4);
 
@@ -62,14 +63,13 @@ inline void Transpose4(const Particle3DData* d, __m128i* x, __m128i* y, __m128i*
   *w = _mm_unpackhi_epi64(t1, t3);
 }
 
-// x, y, z, w of four particles back into their clip vectors.
-inline void StoreClips(Particle3DData* d, __m128i x, __m128i y, __m128i z, __m128i w) {
-  const __m128i u0 = _mm_unpacklo_epi32(x, y), u1 = _mm_unpackhi_epi32(x, y);
-  const __m128i u2 = _mm_unpacklo_epi32(z, w), u3 = _mm_unpackhi_epi32(z, w);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[0].clip), _mm_unpacklo_epi64(u0, u2));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[1].clip), _mm_unpackhi_epi64(u0, u2));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[2].clip), _mm_unpacklo_epi64(u1, u3));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(u1, u3));
+// x and y of four particles into their clip records.
+inline void StoreClips(Particle3DData* d, __m128i x, __m128i y) {
+  const __m128i lo = _mm_unpacklo_epi32(x, y), hi = _mm_unpackhi_epi32(x, y);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[0].clip), lo);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[1].clip), _mm_unpackhi_epi64(lo, lo));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[2].clip), hi);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[3].clip), _mm_unpackhi_epi64(hi, hi));
 }
 
 // One channel of four colours, its five bits at bit 0 of each lane, after fade steps.
@@ -98,6 +98,13 @@ __attribute__((target("avx2"))) inline __m128i ToScreen4(__m128i world, __m128i 
                        _mm_set1_epi32(screenCentre));
 }
 
+// Stamp3D's centre along one axis of four lanes: (q * span + (span + 1) 2^16) >> 16,
+// modulo 2^32 before the logical shift.
+__attribute__((target("avx2"))) inline __m128i StampCentre4(__m128i q, int span) {
+  const __m128i scaled = _mm_mullo_epi32(q, _mm_set1_epi32(span));
+  return _mm_srli_epi32(_mm_add_epi32(scaled, _mm_set1_epi32((span + 1) << 16)), 16);
+}
+
 // StampFits along one axis of four lanes: 1 <= s <= size - 2.
 inline __m128i StampFits4(__m128i s, int size) {
   return _mm_and_si128(_mm_cmpgt_epi32(s, _mm_setzero_si128()), _mm_cmplt_epi32(s, _mm_set1_epi32(size - 1)));
@@ -115,7 +122,8 @@ bool HaveVectorProjection() {
 }
 
 __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx,
-                                                       int32_t cy, int32_t zoom) {
+                                                       int32_t cy, int32_t zoom, ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;  // a local cursor: the stamps' stores cannot change it
   const __m128i centreX = _mm_set1_epi32(cx), centreY = _mm_set1_epi32(cy);
   const __m256d zoomd = _mm256_set1_pd(zoom);
   unsigned k = 0;
@@ -137,15 +145,25 @@ __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, uns
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[1].screenX), _mm_unpackhi_epi64(lo, lo));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[2].screenX), hi);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(&d[3].screenX), _mm_unpackhi_epi64(hi, hi));
-    for (int j = 0; j < 4; ++j) d[j].visible = static_cast<uint8_t>((mask >> j) & 1);
+    alignas(16) int32_t x[4], y[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(x), sx);
+    _mm_store_si128(reinterpret_cast<__m128i*>(y), sy);
+    for (int j = 0; j < 4; ++j) {
+      d[j].visible = static_cast<uint8_t>((mask >> j) & 1);
+      *out = ScreenStamp{x[j], y[j], d[j].colour};  // kept when visible: the cursor moves past it
+      out += d[j].visible;
+    }
   }
+  stamps = out;
   return k;
 }
 
 __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, unsigned count,
-                                                       const vmath::mat4<fixed>& viewProj) {
-  __m256i m[16];
-  for (int i = 0; i < 16; ++i) m[i] = _mm256_set1_epi64x(viewProj.m[i].raw());
+                                                       const ClipRows& rows, ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;  // a local cursor, as Project2DVector's
+  __m256i m[12];
+  const vec4* const row[] = {&rows.x, &rows.y, &rows.w};
+  for (int i = 0; i < 12; ++i) m[i] = _mm256_set1_epi64x((*row[i / 4])[i % 4].raw());
   const __m128i edge = _mm_set1_epi32(kClipEdge);                 // 1.0
   const __m128i belowMinusEdge = _mm_set1_epi32(-kClipEdge - 1);  // just under -1.0
   unsigned k = 0;
@@ -155,8 +173,7 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
     Transpose4(d, &px, &py, &pz, &pw);
     const __m256i x = _mm256_cvtepi32_epi64(px), y = _mm256_cvtepi32_epi64(py);
     const __m256i z = _mm256_cvtepi32_epi64(pz), w = _mm256_cvtepi32_epi64(pw);
-    const __m128i cx = Row(m + 0, x, y, z, w), cy = Row(m + 4, x, y, z, w);
-    const __m128i cz = Row(m + 8, x, y, z, w), cw = Row(m + 12, x, y, z, w);
+    const __m128i cx = Row(m + 0, x, y, z, w), cy = Row(m + 4, x, y, z, w), cw = Row(m + 8, x, y, z, w);
 
     // In front of the camera: x and y divided by w. Elsewhere the lanes' quotients
     // (of w <= 0, possibly 0) are computed and dropped.
@@ -172,14 +189,20 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
     _mm_store_si128(reinterpret_cast<__m128i*>(shaded),
                     Shade4(_mm_setr_epi32(d[0].colour, d[1].colour, d[2].colour, d[3].colour), cw));
 
-    StoreClips(d, qx, qy, cz, cw);
+    StoreClips(d, qx, qy);
+    alignas(16) int32_t sx[4], sy[4];  // the stamps' centres, as Stamp3D makes them
+    _mm_store_si128(reinterpret_cast<__m128i*>(sx), StampCentre4(qx, kStampHalfSpanX));
+    _mm_store_si128(reinterpret_cast<__m128i*>(sy), StampCentre4(qy, kStampHalfSpanY));
     // The shaded colour is stored for a visible particle only: one off screen keeps its last.
     for (int j = 0; j < 4; ++j) {
       const bool on = ((mask >> j) & 1) != 0;
       d[j].visible = on ? 1 : 0;
       d[j].shadedColour = on ? static_cast<uint16_t>(shaded[j]) : d[j].shadedColour;
+      *out = ScreenStamp{sx[j], sy[j], static_cast<uint16_t>(shaded[j])};  // kept when visible
+      out += on ? 1 : 0;
     }
   }
+  stamps = out;
   return k;
 }
 

@@ -4,10 +4,13 @@
 
 #include <cstdint>
 
+#include "particles/pool.h"
 #include "particles/records2d.h"
 #include "particles/records3d.h"
 
 namespace particles {
+
+struct ClipRows;  // projection.h
 
 #if defined(__x86_64__)
 // True when this CPU has AVX2 and the vector projections are allowed (they are
@@ -16,14 +19,15 @@ bool HaveVectorProjection();
 void AllowVectorProjection(bool allowed);
 
 // Each projects data[0 .. n) for the largest n <= count that is a multiple of four,
-// exactly as its pass does one particle after its behaviour, and returns n. Only
-// when HaveVectorProjection().
+// exactly as Project2DParticle and Project3DParticle (projection.h) do one particle,
+// stamps included, and returns n. Only when HaveVectorProjection().
 // 2D: screen position (world - camera) over the zoom (> 0) plus the screen centre,
 // and visible when the stamp fits the screen.
-unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx, int32_t cy, int32_t zoom);
-// 3D: clip = viewProj x position; for w > 0 clip x and y become the truncated 16.16
+unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx, int32_t cy, int32_t zoom,
+                         ScreenStamp*& stamps);
+// 3D: x, y and w through the rows; for w > 0 clip x and y become the truncated 16.16
 // quotients by w, and visible with the shaded colour when on screen.
-unsigned Project3DVector(Particle3DData* data, unsigned count, const vmath::mat4<fixed>& viewProj);
+unsigned Project3DVector(Particle3DData* data, unsigned count, const ClipRows& rows, ScreenStamp*& stamps);
 #endif
 
 }  // namespace particles

@@ -24,8 +24,8 @@ RandSource g_source = nullptr;
 uint32_t Step(State& s) {
   s.r[s.front] += s.r[s.rear];
   const uint32_t value = s.r[s.front];
-  s.front = (s.front + 1) % kDegree;
-  s.rear = (s.rear + 1) % kDegree;
+  s.front = s.front == kDegree - 1 ? 0 : s.front + 1;  // not %: the console has no divide
+  s.rear = s.rear == kDegree - 1 ? 0 : s.rear + 1;
   return value;
 }
 

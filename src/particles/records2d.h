@@ -21,9 +21,9 @@ struct EmiterVec2 {
 struct ParticleData {
   int32_t x;        // world position, signed world units
   int32_t y;
-  uint16_t colour;  // RGB565
   int32_t screenX;  // pixel position, written by the 2D pass
   int32_t screenY;
+  uint16_t colour;  // RGB565
   uint8_t visible;  // 1 when the 2D pass put the particle on screen
 };
 

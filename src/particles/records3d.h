@@ -13,10 +13,18 @@ namespace particles {
 using fixedpoint::fixed;
 using vec4 = vmath::vec4<fixed>;
 
+// Where a particle lands: x and y of viewProj x position, each divided by its w when w > 0.
+// (Its z is never used, and its w only decides the division and the shade.)
+struct ClipXY {
+  fixed x, y;
+};
+
+// 32 bytes on the console, what the 3D pass and plot read of a particle in one cache line
+// when its record starts one.
 struct Particle3DData {
   vec4 position;          // world position, 16.16; w follows the emitter's
+  ClipXY clip;            // written by the 3D pass
   uint16_t colour;        // RGB565
-  vec4 clip;              // viewProj x position; x, y divided by w when w > 0
   uint16_t shadedColour;  // colour darkened by depth, written by the 3D pass
   uint8_t visible;        // 1 when the 3D pass put the particle on screen
 };

@@ -24,6 +24,20 @@ TEST(Divide, ExtremeDivisorsAndSigns) {
                        {kOne, 3 * 65536, 21845}, {-kOne, 3 * 65536, -21845}}) {
     EXPECT_EQ(Divide(c.n, MakeDivisor(c.d)), c.q) << c.n << " / " << c.d;
   }
+  // The short and small ways take what they are exact for and refuse the rest; a power of two
+  // would need a small reciprocal of 2^32, one bit too many.
+  int32_t q = 0;
+  for (const int32_t w : {0xFFFF, 0x10000, 0x10001, 0x3FFFFFFF, 0x40000000}) {
+    const bool inRange = w >= 0x10000 && w < 0x40000000;
+    EXPECT_EQ(ShortQuotient16(-1, MakeShortDivisor(w), &q), inRange) << w;
+    EXPECT_EQ(SmallQuotient16(1, MakeSmallDivisor(w), &q), inRange && w != 0x10000) << w;
+  }
+  EXPECT_TRUE(ShortQuotient16(-(6 * 65536 - 1), MakeShortDivisor(3 * 65536), &q) && q == -131071);
+  EXPECT_FALSE(ShortQuotient16(6 * 65536, MakeShortDivisor(3 * 65536), &q));
+  EXPECT_TRUE(SmallQuotient16(-0x7FFF, MakeSmallDivisor(655360), &q) && q == -3276);
+  // 0x8000's 16.16 form, 2^31, would wrap in the 2D pass's word.
+  EXPECT_FALSE(SmallQuotient16(0x8000, MakeSmallDivisor(655360), &q));
+  EXPECT_FALSE(SmallQuotient16(-0x8000, MakeSmallDivisor(655360), &q));
 }
 
 // Plain / over random signed pairs: dividends at every magnitude (a random shift), small and near
@@ -48,6 +62,12 @@ TEST(Divide, RandomPairsAgainstPlainDivision) {
     const int32_t w = low32(n);
     ASSERT_EQ(Divide32(w, divisor), low32(int64_t{w} / d)) << "Divide32 " << w << " / " << d;
     ASSERT_EQ(Quotient16(w, divisor), low32(shl64(w, 16) / d)) << "Quotient16 " << w << " / " << d;
+    // The short and small ways on a dividend they take: below 2 |d|, below 2^15.
+    const auto a = static_cast<int32_t>(n % (2 * (d < 0 ? -int64_t{d} : int64_t{d})));
+    const auto b = static_cast<int32_t>(n % 0x8000);
+    int32_t q = 0;
+    ASSERT_TRUE(!ShortQuotient16(a, MakeShortDivisor(d), &q) || q == low32(shl64(a, 16) / d)) << a << " / " << d;
+    ASSERT_TRUE(!SmallQuotient16(b, MakeSmallDivisor(d), &q) || q == shl32(b, 16) / d) << b << " / " << d;
   }
 }
 

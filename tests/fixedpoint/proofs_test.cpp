@@ -31,21 +31,42 @@ TEST(Divide, EveryDivisorMagnitudeAgainstTheFloorDefinition) {
   };
   const uint64_t a = uint64_t{INT32_MAX} << 16;
   for (uint64_t m = 1; m <= (uint64_t{1} << 31); ++m) {
-    const auto d = MakeDivisor(static_cast<int32_t>(static_cast<uint32_t>(m)));  // INT32_MIN for 2^31
+    const int32_t w = static_cast<int32_t>(static_cast<uint32_t>(m));  // INT32_MIN for 2^31
+    const auto d = MakeDivisor(w);
     check(kBound, m, d.negative, Divide(static_cast<int64_t>(kBound), d), ~uint64_t{0}, "Divide");
     check(uint64_t{1} << 31, m, !d.negative, Divide32(INT32_MIN, d), 0xFFFFFFFFu, "Divide32");
     // Where the 16.16 quotient fits its word, compare it whole.
     if (a < m << 32) check(a, m, d.negative, Quotient16(INT32_MAX, d), 0xFFFFFFFFu, "Quotient16");
+    // The short and small quotients at their largest dividends, where the estimate is furthest
+    // from the quotient; a w out of their range takes neither, nor a power of two the small way
+    // (its reciprocal would be 2^32).
+    const bool inRange = m >= 0x10000 && m < 0x40000000;
+    int32_t q = -1;
+    if (ShortQuotient16(static_cast<int32_t>(2 * m - 1), MakeShortDivisor(w), &q) != inRange) {
+      ADD_FAILURE() << "ShortQuotient16 range at " << m, ++failures;
+    } else if (inRange) {
+      check((2 * m - 1) << 16, m, false, q, 0xFFFFFFFFu, "ShortQuotient16");
+    }
+    const bool small = inRange && (m & (m - 1)) != 0;
+    if (SmallQuotient16(-0x7FFF, MakeSmallDivisor(w), &q) != small) {
+      ADD_FAILURE() << "SmallQuotient16 range at " << m, ++failures;
+    } else if (small) {
+      check(uint64_t{0x7FFF} << 16, m, true, q, 0xFFFFFFFFu, "SmallQuotient16");
+    }
+    if (failures > 5) break;
   }
   EXPECT_EQ(failures, 0u);
 }
 
-// Every normalised divisor's reciprocal against the 64-bit quotient it stands for.
-TEST(Divide, EveryNormalisedReciprocalIsExact) {
+// Every normalised divisor's reciprocal against the 64-bit quotient it stands for, and its seed
+// within the bounds the short quotients rely on: at most 2^63 / d, and less than 4103 below it.
+TEST(Divide, EveryNormalisedReciprocalIsExactAndEverySeedWithinBounds) {
   for (uint64_t d = uint64_t{1} << 31; d < (uint64_t{1} << 32); ++d) {
     const uint64_t expected = UINT64_MAX / d - (uint64_t{1} << 32);
     const uint32_t got = Reciprocal(static_cast<uint32_t>(d));
     if (got != expected) FAIL() << "d " << d << ": " << got << " != " << expected;
+    const uint64_t seed = divide_detail::Seed(static_cast<uint32_t>(d)), top = uint64_t{1} << 63;
+    if (!(seed * d <= top && (seed + 4103) * d > top)) FAIL() << "seed at d " << d << ": " << seed;
   }
 }
 

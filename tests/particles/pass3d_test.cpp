@@ -1,11 +1,16 @@
 // Catches a 3D pass that culls at the wrong depth, sorts or breaks ties the wrong way, divides
 // by a w of zero (emitter or particle), lets a particle one raw unit off screen through, or
-// shades wrongly, through each projection the CPU has. The golden runs pin the rest.
+// shades wrongly, through each projection the CPU has, and on the console's CPU an assembly
+// projection that differs from the C++ one anywhere. The golden runs pin the rest.
 #include "particles/pass3d.h"
+#include "particles/project_arm.h"
+#include "particles/projection.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -97,5 +102,61 @@ TEST_F(Pass3D, ParticlesOnScreenAndTheirShading) {
     }
   });
 }
+
+#if defined(PARTICLES_ARM_PROJECTION)
+// The console's assembly loop against the C++ projection it stands for, particle by
+// particle: every field and every stamp the same, over w of every range (0 and below,
+// under 1.0, the short way's, 16384.0 and up) with clip x and y from on screen to two
+// screens off and beyond, through the identity's rows and through random ones.
+TEST(Project3DParticlesArm, EqualsTheCppProjectionOfEachParticle) {
+  std::mt19937 gen(20261208);
+  auto pick = [&](int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(gen); };
+  const int32_t ranges[][2] = {{INT32_MIN, 0}, {1, kOne - 1}, {kOne, 0x3FFFFFFF}, {0x40000000, INT32_MAX}};
+  for (int round = 0; round < 400; ++round) {
+    particles::ClipRows rows{};
+    const bool identity = round % 2 == 0;  // x, y and w are the position's own
+    particles::vec4* const row[] = {&rows.x, &rows.y, &rows.w};
+    for (int i = 0; i < 12; ++i) {
+      const bool one = i == 0 || i == 5 || i == 11;
+      (*row[i / 4])[i % 4] = fixed::from_raw(identity ? (one ? kOne : 0) : pick(-4 * kOne, 4 * kOne));
+    }
+    std::vector<particles::Particle3DData> mine(64), theirs;
+    for (auto& d : mine) {
+      const auto* range = ranges[pick(0, 9) < 7 ? 2 : pick(0, 3)];
+      const int32_t w = pick(range[0], range[1]);
+      auto near = [&](int64_t scale) {  // w times -2.5 .. 2.5, now and then a unit off
+        const int64_t v = static_cast<int64_t>(w) * pick(-163840, 163840) / kOne + pick(-1, 1) * scale;
+        return fixed::from_raw(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)));
+      };
+      d.position = identity ? particles::vec4{near(pick(0, 1)), near(pick(0, 1)), fixed::from_raw(pick(-kOne, kOne)),
+                                              fixed::from_raw(w)}
+                            : particles::vec4{fixed::from_raw(pick(-64 * kOne, 64 * kOne)),
+                                              fixed::from_raw(pick(-64 * kOne, 64 * kOne)),
+                                              fixed::from_raw(pick(-64 * kOne, 64 * kOne)),
+                                              fixed::from_raw(pick(0, 3) == 0 ? pick(-kOne, 2 * kOne) : kOne)};
+      d.clip = {fixed::from_raw(pick(INT32_MIN, INT32_MAX)), fixed::from_raw(pick(INT32_MIN, INT32_MAX))};
+      d.colour = static_cast<uint16_t>(pick(0, 0xFFFF));
+      d.shadedColour = static_cast<uint16_t>(pick(0, 0xFFFF));
+      d.visible = static_cast<uint8_t>(pick(0, 1));
+    }
+    theirs = mine;
+    std::vector<particles::ScreenStamp> myStamps(64), theirStamps(64);
+    const particles::ScreenStamp* myEnd = particles::Project3DParticlesArm(mine.data(), 64, rows, myStamps.data());
+    particles::ScreenStamp* theirEnd = theirStamps.data();
+    for (auto& d : theirs) particles::Project3DParticle(d, rows, theirEnd);
+    ASSERT_EQ(myEnd - myStamps.data(), theirEnd - theirStamps.data()) << "round " << round;
+    for (int k = 0; k < 64; ++k) {
+      const auto &a = mine[k], &b = theirs[k];
+      ASSERT_TRUE(a.position == b.position && a.clip.x == b.clip.x && a.clip.y == b.clip.y && a.colour == b.colour &&
+                  a.shadedColour == b.shadedColour && a.visible == b.visible)
+          << "round " << round << ", particle " << k << ": w " << b.position.w.raw();
+    }
+    for (int k = 0; k < theirEnd - theirStamps.data(); ++k) {
+      const auto &a = myStamps[k], &b = theirStamps[k];
+      ASSERT_TRUE(a.x == b.x && a.y == b.y && a.colour == b.colour) << "round " << round << ", stamp " << k;
+    }
+  }
+}
+#endif
 
 }  // namespace
