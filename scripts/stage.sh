@@ -16,11 +16,15 @@ quietly() {  # log file, command...: runs it, shows the log's tail only if it fa
 }
 
 # The optimised native build the test script makes (configured here if absent), with one
-# target brought up to date: the reference a stage compares with or whose harness it runs.
+# target brought up to date: the reference a stage compares with. The lock waits for a
+# build the test script may be running in it.
 native_build() {  # log folder, target
+  mkdir -p "$native"
+  exec {lock}>"$native.lock"; flock "$lock"
   if [[ ! -f $native/CMakeCache.txt ]]; then
     quietly "$1/native-configure.log" cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=Release \
       -DPARTICLES_WERROR=ON
   fi
   quietly "$1/native-build.log" cmake --build "$native" -j "$jobs" --target "$2"
+  flock -u "$lock"
 }

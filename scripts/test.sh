@@ -4,12 +4,12 @@
 #   native:        the optimised build and its tests (the exhaustive proofs among them),
 #                  the build under AddressSanitizer + UndefinedBehaviorSanitizer and its
 #                  tests, then the maths and command-line fuzz targets;
-#   other targets: the 32-bit ARM build under emulation, the demo itself built for the
-#                  console's CPU and run under emulation, and the web page in headless
+#   other targets: the demo itself built for the console's CPU and run under emulation,
+#                  the 32-bit ARM build under emulation, and the web page in headless
 #                  Chromium.
-# The second lane starts once the optimised build exists (its particles-capture is what
-# the other targets are compared with); its output follows the first lane's. Exits 0
-# when every stage passed, 1 otherwise.
+# Both start at once; the other targets reach the optimised build (whose particles-capture
+# they are compared with) through a lock, so only one build runs in it at a time. The
+# second lane's output follows the first one's. Exits 0 when every stage passed, 1 otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -26,17 +26,20 @@ stage() { echo; echo "=== [$SECONDS s] $* ==="; }
 
 build() {  # dir, cmake options...
   local dir=$1; shift
+  mkdir -p "$dir"
+  exec {lock}>"$dir.lock"; flock "$lock"
   cmake -S "$root" -B "$dir" -DPARTICLES_WERROR=ON "$@" >/dev/null
   if ! cmake --build "$dir" -j "$jobs" >"$dir/build.log" 2>&1; then
     tail -n 60 "$dir/build.log"; echo "build failed in $dir" >&2; exit 1
   fi
+  flock -u "$lock"
 }
 
 other_targets() {
-  stage "32-bit ARM build under qemu-arm"
-  bash scripts/arm.sh
   stage "the demo for the console's ARM920T under qemu-arm"
   bash scripts/arm_console.sh
+  stage "32-bit ARM build under qemu-arm"
+  bash scripts/arm.sh
   stage "web page: WebAssembly build and headless Chromium"
   bash scripts/web.sh
 }
@@ -48,13 +51,14 @@ stop_tree() {
   kill "$1" 2>/dev/null || true
 }
 
-stage "optimised build"
-build build/release -DCMAKE_BUILD_TYPE=Release
-
+mkdir -p build
 other_log=build/other-targets.log
 other_targets >"$other_log" 2>&1 &
 other=$!
 trap 'stop_tree "$other"' EXIT
+
+stage "optimised build"
+build build/release -DCMAKE_BUILD_TYPE=Release
 
 stage "optimised tests"
 (cd build/release && ctest --output-on-failure -j "$jobs")
