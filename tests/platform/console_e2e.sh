@@ -42,7 +42,10 @@ SCRIPT
   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "$@" \
     >"$dir/rec/stdout" 2>"$dir/rec/stderr" &
   pid=$!
-  sleep 1.5
+  for _ in $(seq 500); do  # running once its first frame-rate line is logged
+    grep -q '^PARTICLE : ' ParticlesLog.txt 2>/dev/null || ! kill -0 "$pid" 2>/dev/null && break
+    sleep 0.1
+  done
   grep -q ' /dev/mem$' "/proc/$pid/maps" 2>/dev/null && echo mapped >"$dir/rec/mapped"
   [[ -e /dev/mmuhack ]] && echo present >"$dir/rec/node"
   kill -TERM "$pid"  # SIGINT is ignored by background jobs of a script; SDL takes both
