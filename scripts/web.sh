@@ -63,7 +63,7 @@ echo "built $web/particles.html, particles.js ($(stat -c %s "$web/particles.js")
 
 if [[ $mode == --screenshot ]]; then
   step "screenshot of a live run"
-  node tests/web/browser_test.mjs "$web" none --screenshot "$shot"
+  node web/screenshot.mjs "$web" "$shot"
   exit 0
 fi
 
