@@ -104,54 +104,44 @@ TEST_F(Pass3D, ParticlesOnScreenAndTheirShading) {
 }
 
 #if defined(PARTICLES_ARM_PROJECTION)
-// The console's assembly loop against the C++ projection it stands for, particle by
-// particle: every field and every stamp the same, over w of every range (0 and below,
-// under 1.0, the short way's, 16384.0 and up) with clip x and y from on screen to two
-// screens off and beyond, through the identity's rows and through random ones.
+// The console's assembly loop against the C++ projection it stands for, particle by particle
+// and stamp by stamp: w in every range (0 and below, under 1.0, the short way's, 16384.0 and
+// up), clip x and y from on screen to far off, through the identity's rows and random ones.
 TEST(Project3DParticlesArm, EqualsTheCppProjectionOfEachParticle) {
   std::mt19937 gen(20261208);
-  auto pick = [&](int32_t low, int32_t high) { return std::uniform_int_distribution<int32_t>(low, high)(gen); };
-  const int32_t ranges[][2] = {{INT32_MIN, 0}, {1, kOne - 1}, {kOne, 0x3FFFFFFF}, {0x40000000, INT32_MAX}};
+  auto pick = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(gen); };
+  auto raw = [](int64_t v) { return fixed::from_raw(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX))); };
+  auto fields = [](const particles::Particle3DData& d) {
+    return std::tuple(d.clip.x.raw(), d.clip.y.raw(), d.colour, d.shadedColour, d.visible);
+  };
+  const int64_t ranges[][2] = {{INT32_MIN, 0}, {1, kOne - 1}, {kOne, 0x3FFFFFFF}, {0x40000000, INT32_MAX}};
   for (int round = 0; round < 400; ++round) {
-    particles::ClipRows rows{};
     const bool identity = round % 2 == 0;  // x, y and w are the position's own
+    particles::ClipRows rows{};
     particles::vec4* const row[] = {&rows.x, &rows.y, &rows.w};
-    for (int i = 0; i < 12; ++i) {
-      const bool one = i == 0 || i == 5 || i == 11;
-      (*row[i / 4])[i % 4] = fixed::from_raw(identity ? (one ? kOne : 0) : pick(-4 * kOne, 4 * kOne));
-    }
-    std::vector<particles::Particle3DData> mine(64), theirs;
+    for (int i = 0; i < 12; ++i)
+      (*row[i / 4])[i % 4] = raw(identity ? (i == 0 || i == 5 || i == 11 ? kOne : 0) : pick(-4 * kOne, 4 * kOne));
+    std::vector<particles::Particle3DData> mine(64);
     for (auto& d : mine) {
-      const auto* range = ranges[pick(0, 9) < 7 ? 2 : pick(0, 3)];
-      const int32_t w = pick(range[0], range[1]);
-      auto near = [&](int64_t scale) {  // w times -2.5 .. 2.5, now and then a unit off
-        const int64_t v = static_cast<int64_t>(w) * pick(-163840, 163840) / kOne + pick(-1, 1) * scale;
-        return fixed::from_raw(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)));
-      };
-      d.position = identity ? particles::vec4{near(pick(0, 1)), near(pick(0, 1)), fixed::from_raw(pick(-kOne, kOne)),
-                                              fixed::from_raw(w)}
-                            : particles::vec4{fixed::from_raw(pick(-64 * kOne, 64 * kOne)),
-                                              fixed::from_raw(pick(-64 * kOne, 64 * kOne)),
-                                              fixed::from_raw(pick(-64 * kOne, 64 * kOne)),
-                                              fixed::from_raw(pick(0, 3) == 0 ? pick(-kOne, 2 * kOne) : kOne)};
-      d.clip = {fixed::from_raw(pick(INT32_MIN, INT32_MAX)), fixed::from_raw(pick(INT32_MIN, INT32_MAX))};
-      d.colour = static_cast<uint16_t>(pick(0, 0xFFFF));
-      d.shadedColour = static_cast<uint16_t>(pick(0, 0xFFFF));
+      const int64_t* range = ranges[pick(0, 9) < 7 ? 2 : pick(0, 3)];
+      const int64_t w = pick(range[0], range[1]);
+      auto near = [&] { return raw(w * pick(-163840, 163840) / kOne + pick(-1, 1) * pick(0, 1)); };  // w x -2.5..2.5
+      auto any = [&] { return raw(pick(-64 * kOne, 64 * kOne)); };
+      d.position = identity ? particles::vec4{near(), near(), raw(pick(-kOne, kOne)), raw(w)}
+                            : particles::vec4{any(), any(), any(), raw(pick(0, 3) == 0 ? pick(-kOne, 2 * kOne) : kOne)};
+      d.clip = {raw(pick(INT32_MIN, INT32_MAX)), raw(pick(INT32_MIN, INT32_MAX))};
+      d.colour = static_cast<uint16_t>(pick(0, 0xFFFF)), d.shadedColour = static_cast<uint16_t>(pick(0, 0xFFFF));
       d.visible = static_cast<uint8_t>(pick(0, 1));
     }
-    theirs = mine;
-    std::vector<particles::ScreenStamp> myStamps(64), theirStamps(64);
-    const particles::ScreenStamp* myEnd = particles::Project3DParticlesArm(mine.data(), 64, rows, myStamps.data());
-    particles::ScreenStamp* theirEnd = theirStamps.data();
+    std::vector<particles::Particle3DData> theirs = mine;
+    particles::ScreenStamp myStamps[64], theirStamps[64], *theirEnd = theirStamps;
+    const particles::ScreenStamp* myEnd = particles::Project3DParticlesArm(mine.data(), 64, rows, myStamps);
     for (auto& d : theirs) particles::Project3DParticle(d, rows, theirEnd);
-    ASSERT_EQ(myEnd - myStamps.data(), theirEnd - theirStamps.data()) << "round " << round;
-    for (int k = 0; k < 64; ++k) {
-      const auto &a = mine[k], &b = theirs[k];
-      ASSERT_TRUE(a.position == b.position && a.clip.x == b.clip.x && a.clip.y == b.clip.y && a.colour == b.colour &&
-                  a.shadedColour == b.shadedColour && a.visible == b.visible)
-          << "round " << round << ", particle " << k << ": w " << b.position.w.raw();
-    }
-    for (int k = 0; k < theirEnd - theirStamps.data(); ++k) {
+    ASSERT_EQ(myEnd - myStamps, theirEnd - theirStamps) << "round " << round;
+    for (int k = 0; k < 64; ++k)
+      ASSERT_TRUE(fields(mine[k]) == fields(theirs[k]) && mine[k].position == theirs[k].position)
+          << "round " << round << ", particle " << k << ": w " << theirs[k].position.w.raw();
+    for (int k = 0; k < theirEnd - theirStamps; ++k) {
       const auto &a = myStamps[k], &b = theirStamps[k];
       ASSERT_TRUE(a.x == b.x && a.y == b.y && a.colour == b.colour) << "round " << round << ", stamp " << k;
     }

@@ -14,11 +14,10 @@ expect() {  # pass|fail, what, checker arguments...
   local want=$1 what=$2; shift 2
   local got=pass
   bash "$checker" "$@" >"$work/out" 2>&1 || got=fail
-  if [[ $got != "$want" ]]; then
-    echo "check_armv4t_test: $what: expected $want, got $got" >&2
-    sed 's/^/  /' "$work/out" >&2
-    failures=$((failures + 1))
-  fi
+  [[ $got == "$want" ]] && return
+  echo "check_armv4t_test: $what: expected $want, got $got" >&2
+  sed 's/^/  /' "$work/out" >&2
+  failures=$((failures + 1))
 }
 
 # Code the chip runs: 64-bit division and multiply go to the runtime, loads stay ldm.
@@ -46,14 +45,12 @@ printf 'int f(unsigned x) { return __builtin_clz(x); }\n' >"$work/v5.c"
 "${prefix}gcc" -O2 -march=armv5te -marm -c "$work/v5.c" -o "$work/v5.o"
 expect fail "object compiled for ARMv5TE" "$work/v5.o"
 
-# A build directory without objects must not pass as clean.
-mkdir "$work/empty"
+# A directory without objects must not pass as clean; the search finds CMake's objects.
+mkdir -p "$work/empty" "$work/tree/CMakeFiles/t.dir"
 expect fail "directory without objects" "$work/empty"
-# The directory search finds CMake's object files among clean ones.
-mkdir -p "$work/tree/CMakeFiles/t.dir"
 cp "$work/clean.o" "$work/tree/CMakeFiles/t.dir/a.c.o"
 cp "$work/w_0xe16f0f10.o" "$work/tree/CMakeFiles/t.dir/b.c.o"
 expect fail "directory with one bad object" "$work/tree"
 
-if [[ $failures -ne 0 ]]; then exit 1; fi
+[[ $failures -eq 0 ]] || exit 1
 echo "check_armv4t_test: the instruction check rejects all 13 faulty samples and passes ARMv4T code"

@@ -28,24 +28,11 @@ std::string Refusal(std::vector<const char*> args) {
 TEST(CaptureOptions, DefaultsAndBothValueSpellings) {
   const CaptureOptions d = Accepted({});
   EXPECT_EQ(std::tuple(d.frames, d.dt, d.start), std::tuple(uint64_t{1}, 16u, 0u));  // frames, dt, start
-  // Leading zeros are digits, however many; a repeated option keeps its last value.
-  const CaptureOptions o = Accepted({"--frames=300", "--dt", "000000000000000000000000020",
+  // Leading zeros are digits, however many; a repeated option keeps its last value; a press
+  // is checked against the final N.
+  const CaptureOptions o = Accepted({"--press", "400:space", "--frames=300", "--dt", "000000000000000000000000020",
                                      "--start=0000000000000000000000004294967295", "--frames", "400"});
-  EXPECT_EQ(std::tuple(o.frames, o.dt, o.start), std::tuple(uint64_t{400}, 20u, 4294967295u));
-}
-
-// The presses' frames are checked against the final N, here given after them.
-TEST(CaptureOptions, PressesKeepCommandLineOrderAndMapToTheirEvents) {
-  const CaptureOptions o = Accepted({"--press", "2:ctrl-c", "--press=1:button:255", "--press", "2:rctrl-c",
-                                     "--press", "3:start", "--press", "3:select", "--press", "4:quit",
-                                     "--press", "5:c", "--press", "6:space", "--frames", "6"});
-  using Event = std::tuple<uint64_t, Press::Kind, int, unsigned, int>;  // frame, kind, sym, mod, button
-  std::vector<Event> events;
-  for (const Press& p : o.presses) events.emplace_back(p.frame, p.kind, p.sym, p.mod, p.button);
-  EXPECT_EQ(events, (std::vector<Event>{{2, Press::Key, 99, 0x0040, 0}, {1, Press::Button, 0, 0, 255},
-                                        {2, Press::Key, 99, 0x0080, 0}, {3, Press::Button, 0, 0, 8},
-                                        {3, Press::Button, 0, 0, 9}, {4, Press::Quit, 0, 0, 0},
-                                        {5, Press::Key, 99, 0, 0}, {6, Press::Key, 32, 0, 0}}));
+  EXPECT_EQ(std::tuple(o.frames, o.dt, o.start, o.presses.size()), std::tuple(uint64_t{400}, 20u, 4294967295u, size_t{1}));
 }
 
 // Each refusal is one line naming the program, with nothing for the terminal; the last press
