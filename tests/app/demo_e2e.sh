@@ -27,13 +27,8 @@ run() {
     exec env SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
       ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0 "$@" timeout -k 10 60 \
       env --default-signal=INT "${emulator[@]}" "$demo" ${args:-}) >"$dir/out" 2>"$dir/err" &
-  local pid=$! tries=0
-  if [[ -n ${interrupt:-} ]]; then  # timeout hands the signal on to the demo
-    until grep -q '^PARTICLE : ' "$dir/ParticlesLog.txt" 2>/dev/null || ! kill -0 "$pid" || ((++tries > 500)); do
-      sleep 0.1
-    done
-    kill -INT "$pid"
-  fi
+  local pid=$!  # timeout hands the signal on to the demo
+  [[ -z ${interrupt:-} ]] || { first_rate "$dir/ParticlesLog.txt" "$pid"; kill -INT "$pid"; }
   wait "$pid"
   status=$?
   messages=$(grep -v -e '^sh: ' -e mmuhack "$dir/err")

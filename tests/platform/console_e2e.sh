@@ -8,6 +8,7 @@
 # another CPU. Exits 77 (skipped) where a private mount namespace is not permitted.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../support/expected_log.sh"
 
 if [[ "${1:-}" == "--inside" ]]; then
   # In the namespace: $2 case folder, $3 the missing piece (or "none"), then the command.
@@ -42,10 +43,7 @@ SCRIPT
   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "$@" \
     >"$dir/rec/stdout" 2>"$dir/rec/stderr" &
   pid=$!
-  for _ in $(seq 500); do  # running once its first frame-rate line is logged
-    grep -q '^PARTICLE : ' ParticlesLog.txt 2>/dev/null || ! kill -0 "$pid" 2>/dev/null && break
-    sleep 0.1
-  done
+  first_rate ParticlesLog.txt "$pid"  # running once its first frame-rate line is logged
   grep -q ' /dev/mem$' "/proc/$pid/maps" 2>/dev/null && echo mapped >"$dir/rec/mapped"
   [[ -e /dev/mmuhack ]] && echo present >"$dir/rec/node"
   kill -TERM "$pid"  # SIGINT is ignored by background jobs of a script; SDL takes both
@@ -61,7 +59,6 @@ if ! unshare -m --propagation private true 2>/dev/null; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-source "$here/../support/expected_log.sh"
 
 # Each case: the piece missing, then whether the register block was mapped and the module's
 # node there while the demo ran, and whether the menu started at the end.

@@ -27,6 +27,16 @@ exit_lines() {
 
 shutdown_lines() { printf '%s\n' "Quitting..." "Quit !"; exit_lines; }
 
+# first_rate LOG PID: waits for the first frame-rate line in LOG, up to a minute (a busy machine
+# or an emulator starts the demo slowly); fails if PID ends first or the minute passes.
+first_rate() {
+  local tries=0
+  until grep -q '^PARTICLE : ' "$1" 2>/dev/null; do
+    kill -0 "$2" 2>/dev/null && ((++tries <= 600)) || return 1
+    sleep 0.1
+  done
+}
+
 # Test bookkeeping: fail WHAT... counts a failure and says which case it was.
 failures=0
 fail() { echo "FAIL [${name:-}]: $*"; failures=$((failures + 1)); }
