@@ -28,10 +28,8 @@
 
 // Every global operator new and delete is counted, and outside AddressSanitizer (which
 // owns the C heap there) every malloc, calloc, realloc and free as well.
-namespace {
-std::atomic<long> g_heapCalls{0};
-void* Counted(void* p) { return ++g_heapCalls, p; }
-}  // namespace
+static std::atomic<long> g_heapCalls{0};
+static void* Counted(void* p) { return ++g_heapCalls, p; }
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
@@ -78,18 +76,13 @@ const GoldenRun kRuns[] = {
 // runs differ their hashes stay apart, so the first differing entry is the frame.
 struct Hash {
   uint64_t h = 0x243F6A8885A308D3u;
-  void Add(uint32_t w) {
-    h = (h ^ w) * 0x9E3779B97F4A7C15u;
-    h ^= h >> 29;
-  }
+  void Add(uint32_t w) { h = (h ^ w) * 0x9E3779B97F4A7C15u, h ^= h >> 29; }
   void Add(std::initializer_list<int64_t> words) {  // each as its low 32 bits
     for (const int64_t w : words) Add(static_cast<uint32_t>(w));
   }
   void Add(particles::fixed f) { Add(static_cast<uint32_t>(f.raw())); }
   void Add(const particles::vec4& v) { Add(v.x), Add(v.y), Add(v.z), Add(v.w); }
-  void Add(const particles::vec4* v) {  // an absent velocity adds nothing
-    if (v != nullptr) Add(*v);
-  }
+  void Add(const particles::vec4* v) { if (v != nullptr) Add(*v); }  // an absent velocity adds nothing
 };
 
 // What the runs must agree on: every particle's and emitter's simulated state, and for
@@ -200,8 +193,7 @@ void WriteGolden(const std::map<std::string, Result>& runs) {
 
 // The first frame where two runs differ (counting from 1), or 0.
 size_t FirstDifference(const std::vector<uint16_t>& a, const std::vector<uint16_t>& b) {
-  if (a == b) return 0;
-  return static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin()) + 1;
+  return a == b ? 0 : std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin() + 1;
 }
 
 TEST(GoldenRun, EveryFrameAsRecordedWithEitherPassesAndNoAllocation) {

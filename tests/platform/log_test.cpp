@@ -1,5 +1,6 @@
 // Catches a log that appends instead of truncating, buffers a line past the call that
-// wrote it, adds anything to a line, writes after its end, or fails loudly.
+// wrote it, adds anything to a line or writes after its end. demo_e2e.sh sees the silent
+// exit 2 when the log cannot be created.
 #include "platform/log.h"
 
 #include <gtest/gtest.h>
@@ -25,13 +26,6 @@ TEST(Log, TruncatesOnOpenWritesOneFlushedLinePerCallAndNothingAfterItsEnd) {
   LogSystemEnd();
   LogSystemOut("after the end");
   EXPECT_EQ(support::ReadFile(path), "Quitting...\nPARTICLE : 35 FPS\n\n");
-}
-
-TEST(LogDeathTest, ExitsWithStatus2AndNoMessageWhenTheFileCannotBeCreated) {
-  support::TempDir dir;
-  std::ofstream(dir / "file") << "x";
-  // Not even root can create a file below a regular file.
-  EXPECT_EXIT(LogSystemStart((dir / "file/ParticlesLog.txt").c_str()), ::testing::ExitedWithCode(2), "^$");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <SDL_events.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,18 +22,11 @@ namespace support {
 
 // A fresh directory for a test's files, removed with everything in it.
 struct TempDir {
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "particles-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  std::string path = std::filesystem::temp_directory_path() / ("particles-test-" + std::to_string(getpid()) + "-" +
+                                                              std::to_string(reinterpret_cast<uintptr_t>(this)));
+  TempDir() { std::filesystem::create_directories(path); }
+  ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
   std::string operator/(const std::string& name) const { return path + "/" + name; }
-  std::string path;  // empty when mkdtemp failed
 };
 
 inline std::string ReadFile(const std::string& path) {
