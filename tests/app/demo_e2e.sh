@@ -14,12 +14,10 @@ source "$(dirname "$0")/../support/expected_log.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# run [VAR=VALUE...]: the demo in a fresh $dir with that environment, killed if it runs a
-# minute; with $interrupt set, interrupted as a closed window would once its first
-# frame-rate line is logged (a busy machine or an emulator starts it slowly). $args are its
-# arguments, $closed closes its standard error. Its status in $status, what it wrote in
-# $dir/out and $dir/err (less the lines the console's shell commands print on a desktop) in
-# $messages.
+# run [VAR=VALUE...]: the demo in $dir with that environment and $args, killed after a
+# minute; $interrupt: interrupted as a closed window would once it logs a frame rate;
+# $closed: its standard error closed. Sets $status, and $messages: its standard error less
+# the lines the console's shell commands print on a desktop.
 run() {
   dir=$work/$name
   mkdir -p "$dir"
@@ -33,8 +31,7 @@ run() {
   status=$?
   messages=$(grep -v -e '^sh: ' -e mmuhack "$dir/err")
 }
-# A normal run's log: start-up, frame-rate lines (one at least), the quit line, shutdown.
-normal_log() {
+normal_log() {  # start-up, frame-rate lines (one at least), the quit line $1, shutdown
   cmp -s <(startup_lines; echo "PARTICLE : N FPS"; echo "$1"; shutdown_lines) \
     <(sed 's/^PARTICLE : [0-9]* FPS$/PARTICLE : N FPS/' "$dir/ParticlesLog.txt" | uniq) ||
     fail "log: $(head -c 600 "$dir/ParticlesLog.txt")"

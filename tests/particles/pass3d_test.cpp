@@ -110,7 +110,9 @@ TEST_F(Pass3D, ParticlesOnScreenAndTheirShading) {
 TEST(Project3DParticlesArm, EqualsTheCppProjectionOfEachParticle) {
   std::mt19937 gen(20261208);
   auto pick = [&](int64_t low, int64_t high) { return std::uniform_int_distribution<int64_t>(low, high)(gen); };
-  auto raw = [](int64_t v) { return fixed::from_raw(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX))); };
+  auto raw = [](int64_t v) {
+    return fixed::from_raw(static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)));
+  };
   auto fields = [](const particles::Particle3DData& d) {
     return std::tuple(d.clip.x.raw(), d.clip.y.raw(), d.colour, d.shadedColour, d.visible);
   };

@@ -44,7 +44,9 @@ const OsCalls kFakeOs{
              std::to_string(fd) + " " + std::to_string(off));
       return g_fake->mapWorks ? g_fake->block : MAP_FAILED;
     },
-    [](void* addr, size_t len) { return Record((addr == g_fake->block ? "munmap " : "munmap ? ") + std::to_string(len)); },
+    [](void* addr, size_t len) {
+      return Record((addr == g_fake->block ? "munmap " : "munmap ? ") + std::to_string(len));
+    },
     [](const char* p) { return Record(std::string("chdir ") + p); },
     [](const char* p, const char* a0) { return Record(std::string("execl ") + p + " " + a0, -1); },  // no menu
 };

@@ -21,7 +21,8 @@ TEST(EnlargePicture, EveryPixelBecomesOneBlockAtEveryScaleOfBothPixelSizes) {
     for (int s = 1; s <= kMaxWindowScale; ++s) {
       const int pitch = (kScreenWidth * s + 7) * bytes;
       std::vector<uint8_t> to(static_cast<size_t>(pitch) * kScreenHeight * s, 0xA5);
-      EnlargePicture(PixelBuffer{from.data(), kFromPitch * 2}, WindowPixels{to.data(), pitch, bytes, colours.data()}, s);
+      const WindowPixels window{to.data(), pitch, bytes, colours.data()};
+      EnlargePicture(PixelBuffer{from.data(), kFromPitch * 2}, window, s);
       int wrong = 0;
       for (int y = 0; y < kScreenHeight * s; ++y) {
         for (int x = 0; x < pitch / bytes; ++x) {

@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 frame=153600
 
 made=0
-fresh() { dir=$work/$((++made)); mkdir "$dir"; }
+fresh() { dir=$work/$((++made)) && mkdir "$dir"; }
 # run OUT ARGS...: the tool in $dir, standard error to $dir/err, standard output to
 # $dir/out (file), a pipe nobody reads (pipe), /dev/full (full) or nothing (closed).
 run() {
@@ -72,17 +72,12 @@ for args in "--frames 0" "--dt abc" "--start -1" "--stall 9:1" "--press 1:esc" "
   run file $args
   [[ $status -eq 64 ]] && one_line "$dir/err" || fail "status $status: $(cat "$dir/err")"
   [[ $(cat "$dir/ParticlesLog.txt") == "earlier run" ]] || fail "the log was touched"
-  rm "$dir/ParticlesLog.txt"
-  run file $args
+  rm "$dir/ParticlesLog.txt" && run file $args
   [[ -e $dir/ParticlesLog.txt ]] && fail "a log was made"
 done
 
-# Failed outputs: the status, exactly its line, the log as the case leaves it, and the
-# device node and the link the tool was given still there. A PNG writer once removed its
-# failed output, device or link; a closed pipe killed the tool; a broken or full stream ran
-# every remaining frame; a closed standard output was taken by the log, which got the
-# frames; a newline in a path made the message two lines. The log: complete, none (not
-# made), full (a link to /dev/full), dir or dangling.
+# Failed outputs: the status, exactly its line, the log (complete, none: not made, full: a
+# link to /dev/full, dir or dangling) and the device node and link it was given still there.
 devices=1
 mknod "$work/node" c 1 7 2>/dev/null || { devices=0; echo "device node cases skipped: no mknod here"; }
 while IFS=';' read -r out log want line args; do

@@ -32,7 +32,8 @@ TEST(CaptureOptions, DefaultsAndBothValueSpellings) {
   // is checked against the final N.
   const CaptureOptions o = Accepted({"--press", "400:space", "--frames=300", "--dt", "000000000000000000000000020",
                                      "--start=0000000000000000000000004294967295", "--frames", "400"});
-  EXPECT_EQ(std::tuple(o.frames, o.dt, o.start, o.presses.size()), std::tuple(uint64_t{400}, 20u, 4294967295u, size_t{1}));
+  EXPECT_EQ(std::tuple(o.frames, o.dt, o.start, o.presses.size()),
+            std::tuple(uint64_t{400}, 20u, 4294967295u, size_t{1}));
 }
 
 // Each refusal is one line naming the program, with nothing for the terminal; the last press

@@ -52,7 +52,8 @@ function same(what, got, want) {  // pictures say where they first differ, the r
 async function test(name, query, body) {  // query: the page whose run begins before the body; null: none
   const start = Date.now();
   problems = [];
-  await (query === null ? body() : browser.open(query).then(browser.started).then(body)).catch((e) => problems.push(e.stack));
+  const run = query === null ? body() : browser.open(query).then(browser.started).then(body);
+  await run.catch((e) => problems.push(e.stack));
   console.log(`${problems.length ? 'not ok' : 'ok'} - ${name} (${((Date.now() - start) / 1000).toFixed(1)} s)`);
   for (const p of problems) console.log(`    ${p.replaceAll('\n', '\n    ')}`);
   if (problems.length) ++failed; else ++passed;
