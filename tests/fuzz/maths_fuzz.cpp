@@ -34,8 +34,7 @@ __int128 P(fixed a, fixed b) { return static_cast<__int128>(a.raw()) * b.raw(); 
 int32_t Neg32(int32_t v) { return Low32(-static_cast<__int128>(v)); }
 
 void Check(bool ok) { if (!ok) std::abort(); }
-// For results that are only to be computed: the compiler may not drop their work.
-void Keep(int32_t v) { volatile int32_t sink = v; (void)sink; }
+void Keep(int32_t v) { volatile int32_t sink = v; (void)sink; }  // computed only: its work may not be dropped
 
 void ScalarOps(Words& in) {
   const fixed a = in.fx(), b = in.fx();

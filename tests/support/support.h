@@ -66,9 +66,10 @@ struct ScriptedRand {
 template <class F>
 void EachProjection(F&& f) {
 #if defined(__x86_64__)
-  f("vector projection");
-  particles::AllowVectorProjection(false);
-  f("scalar projection");
+  for (const bool vector : {true, false}) {
+    particles::AllowVectorProjection(vector);
+    f(vector ? "vector projection" : "scalar projection");
+  }
   particles::AllowVectorProjection(true);
 #else
   f("scalar projection");

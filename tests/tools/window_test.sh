@@ -13,7 +13,6 @@ for tool in Xvfb xdotool xwd; do
 done
 
 work=$(mktemp -d)
-display=""
 cleanup() {
   [[ -n "${demo_pid:-}" ]] && kill -9 "$demo_pid" 2>/dev/null
   [[ -n "${xvfb_pid:-}" ]] && kill "$xvfb_pid" 2>/dev/null
@@ -27,13 +26,9 @@ trap cleanup EXIT
 # the server resets as that first client leaves and refuses SDL's real connection.
 Xvfb -displayfd 3 -screen 0 1024x768x16 -screen 1 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s "$work/display" ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[[ -s "$work/display" ]] && display=":$(tr -d '[:space:]' <"$work/display")"
-[[ -n "$display" ]] || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
+for _ in $(seq 100); do [[ -s $work/display ]] || ! kill -0 "$xvfb_pid" 2>/dev/null && break; sleep 0.1; done
+display=":$(tr -d '[:space:]' <"$work/display")"
+[[ $display != : ]] || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
 export DISPLAY=$display
 
 fail() {
@@ -43,8 +38,7 @@ fail() {
   exit 1
 }
 
-# start_demo SIZE [ARGS...]: starts the demo with ARGS and waits for its window
-# ($win), which must be SIZE.
+# start_demo SIZE [ARGS...]: starts the demo with ARGS and waits for its window ($win) of SIZE.
 start_demo() {
   local size=$1; shift
   rm -f "$work/ParticlesLog.txt"
