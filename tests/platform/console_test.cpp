@@ -94,15 +94,14 @@ TEST_F(Console, SetUpUndoAndFailures) {
 
 TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
   ASSERT_EQ(mmsp2_regs_init(), 1);
-  volatile uint16_t* control = memreg16(0x3802);
-  volatile uint16_t* timing = memreg16(0x3804);
+  volatile uint16_t *control = memreg16(0x3802), *timing = memreg16(0x3804);
   *control = 0xFFFF;
   *timing = 0x5ACF;  // bits 12-14 = 101, everything the tweak replaces set
   std::atomic<bool> cleared{false};
-  std::atomic<uint16_t> seenControl{0}, seenTiming{0};
+  uint16_t seen[2] = {};  // control, timing
   std::thread controller([&] {  // the memory controller: clears bit 15 a little after the write
     while ((*timing & 0x8000) == 0) std::this_thread::yield();
-    seenControl = *control, seenTiming = *timing;
+    seen[0] = *control, seen[1] = *timing;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     cleared = true;
     *timing = static_cast<uint16_t>(*timing & 0x7FFF);
@@ -111,8 +110,8 @@ TEST_F(Console, RamTweakKeepsBits12To14AndWaitsForTheController) {
   const bool returnedAfterClear = cleared;
   controller.join();
   EXPECT_TRUE(returnedAfterClear) << "returned before bit 15 read 0";
-  EXPECT_EQ(seenControl, 0x0011) << "0x3802 is written before 0x3804";
-  EXPECT_EQ(seenTiming, (0x5ACF & 0x7000) | 0x8530);
+  EXPECT_EQ(seen[0], 0x0011) << "0x3802 is written before 0x3804";
+  EXPECT_EQ(seen[1], (0x5ACF & 0x7000) | 0x8530);
 }
 
 // After a start-up that stopped before the console set-up, and after a normal run.

@@ -21,12 +21,10 @@ expect() {  # pass|fail, what, checker arguments...
 }
 
 # Code the chip runs: 64-bit division and multiply go to the runtime, loads stay ldm.
-cat >"$work/clean.c" <<'EOF'
-long long quotient(long long a, long long b) { return (a << 16) / b; }
-long long product(int a, int b) { return (long long)a * b >> 16; }
-long long load(const long long* p) { return *p; }
-int call(int (*f)(int), int x) { return f(x) + 1; }
-EOF
+printf '%s\n' 'long long quotient(long long a, long long b) { return (a << 16) / b; }' \
+  'long long product(int a, int b) { return (long long)a * b >> 16; }' \
+  'long long load(const long long* p) { return *p; }' 'int call(int (*f)(int), int x) { return f(x) + 1; }' \
+  >"$work/clean.c"
 "${prefix}gcc" "${v4t[@]}" -c "$work/clean.c" -o "$work/clean.o"
 expect pass "ARMv4T code" "$work/clean.o"
 
