@@ -1,6 +1,6 @@
-// Catches fountains placed from the wrong draws or bound to the wrong velocity entries, a crash
-// when the pool runs short, a pan leg due on every frame near the 2^31 or 2^32 tick crossing,
-// and a long frame driving the zoom to zero.
+// Catches fountains placed from the wrong draws, a crash when the pool runs short, a pan leg
+// due on every frame near the 2^31 or 2^32 tick crossing, and a long frame driving the zoom
+// to zero. The golden runs pin the fountains' velocity entries.
 #include "app/scene2d.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +24,6 @@ TEST(Scene2D, APoolRunningShortLeavesNullsAndKeepsTheDrawOrder) {
   CreateScene2D(*pool, e);
   EXPECT_EQ(draws.drawn, 20u);
   for (int i = 0; i < kScene2DEmiters; ++i) EXPECT_EQ(e[i] ? e[i]->x : -1, i < 6 ? 20 * i : -1) << i;
-  // Particle k moves by entry count - k; entry 0 is the fountain's own countdown.
-  EXPECT_EQ(e[0]->particles[0].velocity, &e[0]->velocities[100]);
-  EXPECT_EQ(e[0]->particles[99].velocity, &e[0]->velocities[1]);
   for (particles::Emiter* emiter : e) pool->ReleaseEmiter(emiter);
 }
 

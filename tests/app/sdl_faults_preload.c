@@ -8,32 +8,24 @@
 #include <stdlib.h>
 #include <string.h>
 
+/* SDL's own function of that name, called with the arguments. */
+#define REAL(name, ...) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))(__VA_ARGS__)
+
 static int Fault(const char* name) {
   const char* fault = getenv("PARTICLES_FAULT");
   return fault != NULL && strcmp(fault, name) == 0;
 }
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
-  if (Fault("video")) {
-    SDL_SetError("no such mode on this test display");
-    return NULL;
-  }
-  SDL_Surface* (*real)(int, int, int, Uint32) =
-      (SDL_Surface * (*)(int, int, int, Uint32)) dlsym(RTLD_NEXT, "SDL_SetVideoMode");
-  return real(width, height, bpp, flags);
+  if (!Fault("video")) return REAL(SDL_SetVideoMode, width, height, bpp, flags);
+  SDL_SetError("no such mode on this test display");
+  return NULL;
 }
 
-int SDL_NumJoysticks(void) {
-  if (Fault("joystick")) return 1;
-  int (*real)(void) = (int (*)(void))dlsym(RTLD_NEXT, "SDL_NumJoysticks");
-  return real();
-}
+int SDL_NumJoysticks(void) { return Fault("joystick") ? 1 : REAL(SDL_NumJoysticks); }
 
 SDL_Joystick* SDL_JoystickOpen(int index) {
-  if (Fault("joystick")) {
-    SDL_SetError("test joystick %d is unplugged", index);
-    return NULL;
-  }
-  SDL_Joystick* (*real)(int) = (SDL_Joystick * (*)(int)) dlsym(RTLD_NEXT, "SDL_JoystickOpen");
-  return real(index);
+  if (!Fault("joystick")) return REAL(SDL_JoystickOpen, index);
+  SDL_SetError("test joystick %d is unplugged", index);
+  return NULL;
 }

@@ -1,6 +1,6 @@
-// Catches frame-rate figures that smooth, round, carry or test the window wrongly,
-// and a caption or log line that appears outside a completed window or differs from
-// the other.
+// Catches frame-rate windows closed a millisecond early or late, a carry kept or lost,
+// and a caption or log line that appears outside a completed window or differs from the
+// other. The golden runs' logs pin the smoothing at steady rates and after long stalls.
 #include "platform/fps.h"
 
 #include <gtest/gtest.h>
@@ -28,14 +28,9 @@ TEST(Fps, FramesPerWindowAreSmoothedCarriedAndShownOncePerWindow) {
     std::vector<int> shown;
   };
   const Case cases[] = {
-      {"50 FPS settles one below", Repeat(300, {20}), {35, 42, 46, 48, 49, 49}},
-      {"30 FPS settles one below", Repeat(50, {34, 33, 33}), {25, 27, 28, 29, 29}},
       {"a 999 ms window completes nothing", {999}, {}},
       {"1000 ms does: two frames", {999, 1}, {11}},
       {"no carry after an exact window", {999, 1, 999}, {11}},
-      {"a long frame completes one window per call", {2500}, {10}},
-      {"and leaves its overshoot to the next", {2500, 0, 499}, {10, 5}},
-      {"", {2500, 0, 499, 1}, {10, 5, 3}},
       {"zero frame times still count", Repeat(30, {0}, {1000}), {25}},
       {"a first window of exactly 20 frames", Repeat(20, {50}), {20}},
   };
