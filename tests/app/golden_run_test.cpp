@@ -85,8 +85,8 @@ struct Hash {
   void Add(const particles::vec4* v) { if (v != nullptr) Add(*v); }  // an absent velocity adds nothing
 };
 
-// What the runs must agree on: every particle's and emitter's simulated state, and for
-// the listed emitters (in list order) what is drawn of their particles.
+// What the runs must agree on besides the picture: every particle's and emitter's simulated
+// state, and the passes' lists of emitters in view (with their depths).
 void AddState(Hash& h) {
   using namespace particles;
   const Pool2D& p2 = *g_2DPool;
@@ -96,29 +96,15 @@ void AddState(Hash& h) {
     h.Add({d.x, d.y, d.colour, v ? v->x : 0, v ? v->y : 0, p2.particles[i].deathTime});
   }
   for (const Emiter& e : p2.emiters) h.Add({e.x, e.y, e.velocities ? e.velocities[0].x : 0});
-  for (uint32_t i = 0; i < p2.visibleCount; ++i) {
-    const Emiter& e = *p2.visibleEmiters[i];
-    h.Add({&e - p2.emiters});
-    for (uint32_t k = 0; k < e.count; ++k) {
-      h.Add(e.data[k].visible);
-      if (e.data[k].visible != 0) h.Add({e.data[k].screenX, e.data[k].screenY});
-    }
-  }
+  for (uint32_t i = 0; i < p2.visibleCount; ++i) h.Add({p2.visibleEmiters[i] - p2.emiters});
   const Pool3D& p3 = *g_3DPool;
   for (uint32_t i = 0; i < Pool3D::kParticleSlots; ++i) {
     h.Add(p3.particleData[i].position), h.Add(p3.particleData[i].colour), h.Add(p3.particles[i].deathTime);
     h.Add(p3.particles[i].velocity);
   }
   for (const Emiter3D& e : p3.emiters) h.Add(e.position), h.Add(e.velocities);  // entry 0
-  for (uint32_t i = 0; i < p3.visibleCount; ++i) {
-    const Emiter3D& e = *p3.visibleEmiters[i];
-    h.Add({&e - p3.emiters}), h.Add(e.depth);
-    for (uint32_t k = 0; k < e.count; ++k) {
-      const Particle3DData& d = e.data[k];
-      h.Add(d.visible);
-      if (d.visible != 0) h.Add(d.clip.x), h.Add(d.clip.y), h.Add(d.shadedColour);
-    }
-  }
+  Emiter3D* const* list = p3.visibleEmiters;
+  for (uint32_t i = 0; i < p3.visibleCount; ++i) h.Add({list[i] - p3.emiters, list[i]->depth.raw()});
 }
 
 // One fingerprint per frame run, and one of the whole log, start-up to the last exit line.
