@@ -10,9 +10,7 @@ set -u
 demo=$(readlink -f "$1")
 shift
 emulator=("$@")
-source "$(dirname "$0")/../support/expected_log.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../support/e2e.sh"
 
 # run [VAR=VALUE...]: the demo in $dir with that environment and $args, killed after a
 # minute; $interrupt: interrupted as a closed window would once it logs a frame rate;

@@ -8,7 +8,7 @@
 # another CPU. Exits 77 (skipped) where a private mount namespace is not permitted.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../support/expected_log.sh"
+source "$here/../support/e2e.sh"
 
 if [[ "${1:-}" == "--inside" ]]; then
   # In the namespace: $2 case folder, $3 the missing piece (or "none"), then the command.
@@ -57,8 +57,6 @@ if ! unshare -m --propagation private true 2>/dev/null; then
   echo "SKIPPED: a private mount namespace (unshare -m) is not permitted here"
   exit 77
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # Each case: the piece missing, then whether the register block was mapped and the module's
 # node there while the demo ran, and whether the menu started at the end.

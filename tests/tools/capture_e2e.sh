@@ -5,9 +5,7 @@
 # more or less than one line on standard error, a touched log or a removed path.
 set -u
 capture=$(readlink -f "$1")
-source "$(dirname "$0")/../support/expected_log.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/../support/e2e.sh"
 frame=153600
 
 made=0

@@ -7,12 +7,11 @@
 set -u
 demo=$(readlink -f "$1")
 here=$(dirname "$(readlink -f "$0")")
-source "$here/../support/expected_log.sh"  # first_rate; its fail is replaced below
+source "$here/../support/e2e.sh"  # $work, first_rate; its fail and its trap are replaced below
 for tool in Xvfb xdotool xwd; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
 cleanup() {
   [[ -n "${demo_pid:-}" ]] && kill -9 "$demo_pid" 2>/dev/null
   [[ -n "${xvfb_pid:-}" ]] && kill "$xvfb_pid" 2>/dev/null

@@ -1,5 +1,9 @@
-# expected_log.sh: sourced by the end-to-end tests. The log lines a run writes around its
-# frames, written out by hand from the demo's start-up, release order and block reports.
+# e2e.sh: sourced by the end-to-end tests: a scratch folder ($work, removed at exit), the log
+# lines a run writes around its frames (written out by hand from the demo's start-up, release
+# order and block reports), a wait for the first frame rate, and the failure count.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
 startup_lines() {
   printf '%s\n' "Particle Pool Initialization..." "Particle Pool Initialized!" \
     "Particle3D Pool Initialization..." "Particle3D Pool Initialized!"
