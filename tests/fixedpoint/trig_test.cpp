@@ -17,10 +17,7 @@ TEST(Trig, SineTableIsTheFlooredQuarterWave) {
     const long double v = 65535.0L * std::sin(i * 3.14159265358979323846L / 2046.0L);
     ASSERT_EQ(sin_tab[i], static_cast<int>(std::floor(v))) << "entry " << i;
   }
-  for (const Sample s : {Sample{1, 100}, {2, 201}, {512, 46375}, {1000, 65494}, {1019, 65533}, {1020, 65534},
-                         {1023, 65534}}) {
-    EXPECT_EQ(sin_tab[s.in], s.out) << s.in;
-  }
+  EXPECT_EQ(sin_tab[1023], 65534) << "the formula would give 65535";
 }
 
 // 34290 is the camera's half field; whole turns below zero come back.
