@@ -90,6 +90,11 @@ TEST_F(Pool, TheReportAndTheCheckerFindCorruptionAndOnlyCorruption) {
   pool->visibleCount = 51;
   EXPECT_NE(CheckBlockMap(*pool), "");
   pool->visibleCount = 50;
+  auto* const own = e[1]->particles;
+  const std::unique_ptr<Pool2D> other = NewPool();
+  e[1]->particles = other->particles + 100;  // another pool's slots, below or above this one's
+  EXPECT_NE(CheckBlockMap(*pool).find("outside the pool"), std::string::npos);
+  e[1]->particles = own;
   pool->blockSize[200] = 2801;  // runs one slot past the end
   EXPECT_NE(CheckBlockMap(*pool), "");
   pool->blockSize[200] = 2800;
