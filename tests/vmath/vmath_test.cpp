@@ -42,6 +42,23 @@ TEST(Cross, AccumulatesWithTheSubtrahendNegatedFirst) {
   EXPECT_EQ(vmath::cross(vec3{kZero, kZero, Raw(1)}, vec3{kZero, Raw(INT32_MIN), kZero}).x, Raw(-32768));
 }
 
+// Rows of a times columns of b, each entry one floor of its exact sum. The matrices share an
+// array, so a loop that ran past a row would read the next one's ones and show.
+TEST(MatrixProduct, EachEntryIsOneFloorOfItsRowTimesColumn) {
+  vmath::mat4<fixed> m[3] = {};
+  for (int i = 0; i < 16; ++i) {
+    m[0].m[i] = fixed(i + 1);
+    m[1].m[i] = i % 5 == 0 ? Raw(98304) : kZero;  // 1.5 I
+    m[2].m[i] = kOne;
+  }
+  const vmath::mat4<fixed> p = m[0] * m[1];
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(p.m[i], Raw(98304 * (i + 1))) << i;
+  m[0].m[0] = Raw(65535), m[1].m[0] = Raw(1);  // 65535 / 2^32 floors to 0, -65535 / 2^32 to -1
+  EXPECT_EQ((m[0] * m[1]).m[0], kZero);
+  m[1].m[0] = Raw(-1);
+  EXPECT_EQ((m[0] * m[1]).m[0], Raw(-1));
+}
+
 // 1/sqrt(25.0) is 13106 raw: 3.0 and 4.0 become 39318 and 52424; the vec4 form counts and scales w.
 TEST(Normalize, MatchesTheHandValues) {
   EXPECT_EQ(vmath::normalize(vec3{fixed(3), fixed(4), kZero}), (vec3{Raw(39318), Raw(52424), kZero}));
