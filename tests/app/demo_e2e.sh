@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# demo_e2e.sh PARTICLES [EMULATOR...]: the demo headless (SDL's dummy drivers) as a user
-# runs it. Catches wrong exit statuses, messages or log lines on a normal quit, on a bad
-# argument and on each start-up failure, an exit handler armed too early or not at all,
-# and a log that takes the place of a closed standard error. With SDL_FAULTS_PRELOAD
-# naming sdl_faults_preload.so, SDL is also made to fail where a real machine rarely does.
-# An emulator command (qemu-arm with its options) runs the console's build, which takes
-# no arguments.
+# demo_e2e.sh PARTICLES [EMULATOR...]: the demo headless (SDL's dummy drivers). Catches wrong
+# exit statuses, messages or log lines on a quit, a bad argument and each start-up failure, an
+# exit handler armed too early or not at all, and a log taking a closed standard error's place.
+# SDL_FAULTS_PRELOAD (sdl_faults_preload.so) makes SDL fail as a real machine rarely does; an
+# emulator command (qemu-arm) runs the console's build, which takes no arguments.
 set -u
 demo=$(readlink -f "$1")
 shift

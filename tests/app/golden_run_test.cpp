@@ -1,10 +1,9 @@
-// A regression check, not a proof: the demo's own frame step over scripted runs (mode cycling,
-// long stalls, the clock across its 2^32 wrap, a slow frame rate, a long run), each frame's
-// picture, every 16th frame's particle state and the whole log fingerprinted and compared with
-// golden_runs.txt, which this test wrote, naming the first frame that differs. The
-// straightforward passes, and on x86-64 the scalar projections, must give the same frames, and
-// no frame may allocate or free memory. After a deliberate change of output, regenerate the
-// file and review its diff:
+// A regression check, not a proof: the demo's frame step over scripted runs (mode cycling, long
+// stalls, the clock's 2^32 wrap, a slow clock, a long run), each frame's picture, every 16th
+// frame's particle state and the log fingerprinted and compared with golden_runs.txt, which this
+// test wrote, naming the first frame that differs. The straightforward passes, and on x86-64 the
+// scalar projections, must agree, and no frame may allocate. After a deliberate change of
+// output, regenerate the file and review its diff:
 //   PARTICLES_GOLDEN_WRITE=1 build/release/tests/app/app_test --gtest_filter='GoldenRun.*'
 #include <gtest/gtest.h>
 

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# console_e2e.sh PARTICLES [EMULATOR...]: the real demo on a simulated console. Inside a
-# private mount namespace, stand-ins take the console's real paths: /sbin/insmod and
-# /sbin/rmmod record their arguments and make or remove /dev/mmuhack, /dev/mem is a
-# sparse file that can be mapped at 0xC0000000, and /usr/gp2x/gp2xmenu records how
-# it was started. Then each piece goes missing in turn: the demo must still run and
-# quit cleanly. An emulator command (qemu-arm with its options) runs a build for
-# another CPU. Exits 77 (skipped) where a private mount namespace is not permitted.
+# console_e2e.sh PARTICLES [EMULATOR...]: the real demo on a simulated console: in a private
+# mount namespace, stand-ins for /sbin/insmod and /sbin/rmmod (making /dev/mmuhack), a sparse
+# /dev/mem mappable at 0xC0000000 and /usr/gp2x/gp2xmenu record what the demo does with them,
+# each going missing in turn. An emulator command (qemu-arm) runs another CPU's build. Exits
+# 77 (skipped) where a private mount namespace is not permitted.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/e2e.sh"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# window_test.sh PARTICLES: the real demo window under a virtual X server. Plain c must do
-# nothing; Ctrl+C must quit with "Quit game from KeyDown !". Then, on a 24-bit screen as
-# most desktops have, the window enlarged by --scale 3: its size, its picture (3x3 blocks
-# of one colour that reduce to a frame of the demo) and F11 in and out of full screen.
+# window_test.sh PARTICLES: the real demo window under a virtual X server: its size, and
+# Ctrl+C quitting with "Quit game from KeyDown !". Then, on a 24-bit screen as most desktops
+# have, the window enlarged by --scale 3: its size, its picture (3x3 blocks of one colour
+# that reduce to a frame of the demo) and F11 in and out of full screen.
 # Exits 77 (skipped) where no X server can start.
 set -u
 demo=$(readlink -f "$1")
@@ -69,11 +69,6 @@ quit_demo() {
 }
 
 start_demo 320x240
-sleep 1
-xdotool key --window "$win" --clearmodifiers c 2>/dev/null || xdotool key c
-sleep 1
-kill -0 "$demo_pid" 2>/dev/null || fail "plain c ended the demo"
-grep -q 'Quit game' "$work/ParticlesLog.txt" && fail "plain c logged a quit"
 quit_demo
 
 export DISPLAY=$display.1

@@ -46,12 +46,8 @@ TEST(Cross, AccumulatesWithTheSubtrahendNegatedFirst) {
 // array, so a loop that ran past a row would read the next one's ones and show.
 TEST(MatrixProduct, EachEntryIsOneFloorOfItsRowTimesColumn) {
   vmath::mat4<fixed> m[3] = {};
-  for (int i = 0; i < 16; ++i) {
-    m[0].m[i] = fixed(i + 1);
-    m[1].m[i] = i % 5 == 0 ? Raw(98304) : kZero;  // 1.5 I
-    m[2].m[i] = kOne;
-  }
-  const vmath::mat4<fixed> p = m[0] * m[1];
+  for (int i = 0; i < 16; ++i) m[0].m[i] = fixed(i + 1), m[1].m[i] = i % 5 ? kZero : Raw(98304), m[2].m[i] = kOne;
+  const vmath::mat4<fixed> p = m[0] * m[1];  // m[1] is 1.5 I
   for (int i = 0; i < 16; ++i) EXPECT_EQ(p.m[i], Raw(98304 * (i + 1))) << i;
   m[0].m[0] = Raw(65535), m[1].m[0] = Raw(1);  // 65535 / 2^32 floors to 0, -65535 / 2^32 to -1
   EXPECT_EQ((m[0] * m[1]).m[0], kZero);
