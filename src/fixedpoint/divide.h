@@ -166,8 +166,7 @@ struct ShortDivisor {
 constexpr ShortDivisor MakeShortDivisor(int32_t w) {
   const auto u = static_cast<uint32_t>(w);
   if (u - 0x10000u >= 0x40000000u - 0x10000u) return ShortDivisor{u, 0, 0, 0};  // w < 1.0 or w >= 16384.0
-  // Leading zeros 2..15: from the top byte, or from the next one when the top one is 0.
-  const uint32_t s = u >> 24 != 0 ? bits_detail::kByteZeros[u >> 24] : 8u + bits_detail::kByteZeros[u >> 16];
+  const auto s = static_cast<uint32_t>(LeadingZeros(u));  // 2..15 here
   return ShortDivisor{u, 2 * u, divide_detail::Seed(u << s), 15 - s};
 }
 
