@@ -3,7 +3,6 @@
 #pragma once
 
 #include <SDL_events.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,11 +21,13 @@ namespace support {
 
 // A fresh directory for a test's files, removed with everything in it.
 struct TempDir {
-  std::string path = std::filesystem::temp_directory_path() / ("particles-test-" + std::to_string(getpid()) + "-" +
-                                                              std::to_string(reinterpret_cast<uintptr_t>(this)));
-  TempDir() { std::filesystem::create_directories(path); }
+  std::string path = Make();
   ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
   std::string operator/(const std::string& name) const { return path + "/" + name; }
+  static std::string Make() {  // a new name, never one left by an earlier run
+    std::string pattern = (std::filesystem::temp_directory_path() / "particles-test-XXXXXX").string();
+    return mkdtemp(pattern.data()) != nullptr ? pattern : "";
+  }
 };
 
 inline std::string ReadFile(const std::string& path) {
