@@ -60,14 +60,14 @@ asm(R"(
     mov     r1, r1, lsr #16
     orr     \dest, r1, r2, lsl #16
     .endm
-    @ The same for a position's w of 1.0: the row's w added after the shift.
+    @ The same for a position's w of 1.0: the row's w added after the shift. The two
+    @ halves of the shifted sum do not overlap, so adding them is the same as or-ing.
     .macro  p3_row_unit_w dest
     smull   r1, r2, r8, r4
     smlal   r1, r2, r9, r5
     smlal   r1, r2, r10, r6
-    mov     r1, r1, lsr #16
-    orr     r1, r1, r2, lsl #16
-    add     \dest, r1, r11
+    add     r1, r11, r1, lsr #16
+    add     \dest, r1, r2, lsl #16
     .endm
     @ The three rows from the frame, by one of the two above: x to r3, y to lr, w to r12.
     .macro  p3_rows row
