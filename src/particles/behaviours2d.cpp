@@ -108,7 +108,7 @@ template <auto Behave>
   const uint32_t count = emiter->count;
   for (uint32_t k = 0; k < count; k += kPassRun) {
     const uint32_t end = std::min(count, k + kPassRun);
-    for (uint32_t j = k; j < end; ++j) Behave(emiter, particles + j, now, dt);
+    for (Particle *p = particles + k, *const stop = particles + end; p != stop; ++p) Behave(emiter, p, now, dt);
     stamps = project(emiter->data + k, end - k, view, stamps);
   }
 }

@@ -119,7 +119,9 @@ template <auto Behave>
   const fixed step = dt;
   for (unsigned k = 0; k < count; k += kPassRun) {
     const unsigned end = std::min(count, k + kPassRun);
-    for (unsigned j = k; j < end; ++j) Behave(emiter, particles + j, now, step);
+    // By pointer alone: an index beside it would hold one more register in a loop
+    // that already has too few.
+    for (Particle3D *p = particles + k, *const stop = particles + end; p != stop; ++p) Behave(emiter, p, now, step);
     stamps = project(emiter->data + k, end - k, rows, stamps);
   }
 }
