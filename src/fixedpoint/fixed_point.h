@@ -31,6 +31,15 @@ constexpr int32_t fixmul16(int32_t a, int32_t b) {
   return low32(static_cast<int64_t>(static_cast<uint64_t>(static_cast<int64_t>(a) * b) >> 16));
 }
 
+// acc + fixmul16(a, b), wrapping: bits 16..31 of the product's low word and bits 0..15
+// of its high word do not overlap, so each is added to acc on its own rather than
+// joined first, two adds that take their shifts for free on the console's CPU.
+constexpr int32_t fixmuladd16(int32_t acc, int32_t a, int32_t b) {
+  const auto p = static_cast<uint64_t>(static_cast<int64_t>(a) * b);
+  return static_cast<int32_t>(static_cast<uint32_t>(acc) + (static_cast<uint32_t>(p) >> 16) +
+                              (static_cast<uint32_t>(p >> 32) << 16));
+}
+
 // Raw quotient: the dividend widened to 64 bits and shifted left by 16, divided
 // with truncation toward zero, low 32 bits kept. b must not be 0. The dividend's
 // magnitude is at most 2^47, so the 64-bit division cannot overflow.

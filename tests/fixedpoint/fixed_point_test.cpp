@@ -23,6 +23,7 @@ TEST(FixedPoint, ProductsFloorAndQuotientsTruncateTowardZeroKeepingTheLow32Bits)
                        {-1, 1, -1}, {256 * kOne, 256 * kOne, 0}, {INT32_MIN, INT32_MIN, 0}}) {
     EXPECT_EQ((Raw(c.a) * Raw(c.b)).raw(), c.result) << c.a << " * " << c.b;
     EXPECT_EQ(fixmul16(c.a, c.b), c.result) << c.a << " * " << c.b;
+    EXPECT_EQ(fixmuladd16(INT32_MAX, c.a, c.b), add32(INT32_MAX, c.result)) << "the sum wraps";
   }
   for (const Case c : {Case{kOne, 3 * kOne, 21845}, {-kOne, 3 * kOne, -21845}, {INT32_MIN, -1, 0},
                        {60 * kOne, 2 * kOne, 30 * kOne}, {1, INT32_MAX, 0}, {16 * kOne, 1000 * kOne, 1048}}) {

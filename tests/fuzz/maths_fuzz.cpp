@@ -41,6 +41,8 @@ void ScalarOps(Words& in) {
   const __int128 ra = a.raw(), rb = b.raw();
   Check((a + b).raw() == Low32(ra + rb) && (a - b).raw() == Low32(ra - rb) && (-a).raw() == Low32(-ra));
   Check((a * b).raw() == Shifted(ra * rb) && fixmul16(a.raw(), b.raw()) == Shifted(ra * rb));
+  const int32_t c = in.fx().raw();
+  Check(fixmuladd16(c, a.raw(), b.raw()) == Low32(static_cast<__int128>(c) + Shifted(ra * rb)));
   if (b.raw() != 0) {  // division by zero is the caller's to rule out
     const __int128 q = ra * 65536 / rb;  // __int128 division truncates
     Check((a / b).raw() == Low32(q) && fixdiv16(a.raw(), b.raw()) == Low32(q));
