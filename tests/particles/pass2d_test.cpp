@@ -1,5 +1,6 @@
-// Catches a view test off by one pixel or done signed and a projection that rounds, drops
-// the camera's offset or misplaces the stamp margin. The golden runs pin the pass's order.
+// Catches a view test off by one pixel or done signed, a projection that rounds, drops
+// the camera's offset or misplaces the stamp margin, and a behaviour run past its block.
+// The golden runs pin the pass's order.
 #include "particles/pass2d.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,8 @@ using namespace particles;
 
 const Camera2D kCamera{1234, 567, fixed::from_raw(655360)};  // 10.0: ten units a pixel
 
-void Still(Emiter*, Particle*, unsigned, unsigned) {}
+int g_stillCalls = 0;
+void Still(Emiter*, Particle*, unsigned, unsigned) { ++g_stillCalls; }
 
 struct Pass2D : ::testing::Test {
   std::unique_ptr<Pool2D> pool = std::make_unique<Pool2D>();
@@ -57,7 +59,9 @@ TEST_F(Pass2D, ParticlesNeedAPixelOfMarginAndProjectionTruncates) {
     e->data[k].y = kCamera.y + cases[k].y;
   }
   support::EachProjection([&](const char* path) {
+    g_stillCalls = 0;
     Update2DEmiters(*pool, kCamera, 0, 16);
+    EXPECT_EQ(g_stillCalls, static_cast<int>(n)) << path << ": each particle's behaviour once";
     for (uint32_t k = 0; k < n; ++k) {
       const ParticleData& d = e->data[k];
       const Case& c = cases[k];
