@@ -148,6 +148,10 @@ constexpr int32_t Quotient16(int32_t a, const Divisor& d) {
   return static_cast<int32_t>((a < 0) != d.negative ? 0u - q : q);
 }
 
+// The w that short and small divisors take, 1.0 <= w < 16384.0 (raw 2^16 .. 2^30 - 1),
+// in one unsigned test.
+constexpr bool InShortRange(uint32_t w) { return w - 0x10000u < 0x40000000u - 0x10000u; }
+
 // Short quotients: the 16.16 quotient a / w when it is below 2.0 in magnitude, for a w of
 // 1.0 up to 16384.0 (raw 2^16 .. 2^30 - 1). That is what the 3D pass divides most: a
 // particle's clip x and y by its w, on screen when the quotient is within 1.0. The seed
@@ -165,7 +169,7 @@ struct ShortDivisor {
 
 constexpr ShortDivisor MakeShortDivisor(int32_t w) {
   const auto u = static_cast<uint32_t>(w);
-  if (u - 0x10000u >= 0x40000000u - 0x10000u) return ShortDivisor{u, 0, 0, 0};  // w < 1.0 or w >= 16384.0
+  if (!InShortRange(u)) return ShortDivisor{u, 0, 0, 0};
   const auto s = static_cast<uint32_t>(LeadingZeros(u));  // 2..15 here
   return ShortDivisor{u, 2 * u, divide_detail::Seed(u << s), 15 - s};
 }
@@ -194,7 +198,7 @@ struct SmallDivisor {
 
 constexpr SmallDivisor MakeSmallDivisor(int32_t w) {
   const auto u = static_cast<uint32_t>(w);
-  if (u - 0x10000u >= 0x40000000u - 0x10000u) return SmallDivisor{0, 0, 0};  // w < 1.0 or w >= 16384.0
+  if (!InShortRange(u)) return SmallDivisor{0, 0, 0};
   const auto s = static_cast<uint32_t>(LeadingZeros(u));
   // floor((2^64 - 1) / d) = 2^32 + Reciprocal(d) is 2^64 / d rounded up, less 1; its
   // half rounded up is M. A power of two gives M = 2^32, one bit too many.
