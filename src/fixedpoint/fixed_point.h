@@ -32,12 +32,17 @@ constexpr int32_t fixmul16(int32_t a, int32_t b) {
 }
 
 // acc + fixmul16(a, b), wrapping: bits 16..31 of the product's low word and bits 0..15
-// of its high word do not overlap, so each is added to acc on its own rather than
-// joined first, two adds that take their shifts for free on the console's CPU.
+// of its high word do not overlap, so on the console each is added to acc on its own
+// rather than joined first, two adds that take their shifts for free there. A 64-bit
+// CPU shifts the whole product once instead (the halves cost it shuffles).
 constexpr int32_t fixmuladd16(int32_t acc, int32_t a, int32_t b) {
   const auto p = static_cast<uint64_t>(static_cast<int64_t>(a) * b);
+#if defined(__arm__)
   return static_cast<int32_t>(static_cast<uint32_t>(acc) + (static_cast<uint32_t>(p) >> 16) +
                               (static_cast<uint32_t>(p >> 32) << 16));
+#else
+  return static_cast<int32_t>(static_cast<uint32_t>(acc) + static_cast<uint32_t>(p >> 16));
+#endif
 }
 
 // Raw quotient: the dividend widened to 64 bits and shifted left by 16, divided
