@@ -78,15 +78,17 @@ template void List3DEmiters<MakeNativeDivisor>(Pool3D&, const mat4&, unsigned, c
 
 namespace {
 
-// The pass's Project3DRunFunc: the console's assembly loop; four particles at a time
-// with AVX2; the C++ projection of one particle for the rest.
+// The pass's Project3DRunFunc: the console's assembly loop; eight particles at a time
+// with AVX-512 and four with AVX2; the C++ projection of one particle for the rest.
 ScreenStamp* Project3DParticles(Particle3DData* data, unsigned n, const ClipRows& rows, ScreenStamp* stamps) {
 #if defined(PARTICLES_ARM_PROJECTION)
   return Project3DParticlesArm(data, n, rows, stamps);
 #else
   unsigned k = 0;
 #if defined(__x86_64__)
-  if (HaveVectorProjection()) k = Project3DVector(data, n, rows, stamps);
+  const int lanes = VectorProjectionLanes();
+  if (lanes == 8) k = Project3DWide(data, n, rows, stamps);
+  if (lanes >= 4) k += Project3DVector(data + k, n - k, rows, stamps);
 #endif
   for (; k < n; ++k) Project3DParticle(data[k], rows, stamps);
   return stamps;

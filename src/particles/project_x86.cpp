@@ -110,15 +110,97 @@ inline __m128i StampFits4(__m128i s, int size) {
   return _mm_and_si128(_mm_cmpgt_epi32(s, _mm_setzero_si128()), _mm_cmplt_epi32(s, _mm_set1_epi32(size - 1)));
 }
 
-bool g_allowed = true;
+// GCC 12 warns of "uninitialised" values inside its own AVX-512 headers (their
+// undefined-vector idiom) wherever they are inlined; nothing here reads one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+// The eight-lane loop's instruction sets: 512-bit integer and double lanes (F), 64-bit
+// conversions (DQ) and the masked 256-bit forms (VL).
+#define PARTICLES_TARGET_WIDE __attribute__((target("avx2,avx512f,avx512dq,avx512vl,popcnt")))
+
+// Row r of the matrix times eight positions, as Row does four.
+PARTICLES_TARGET_WIDE inline __m256i Row8(const __m512i* m, __m512i x, __m512i y, __m512i z, __m512i w) {
+  __m512i sum = _mm512_mul_epi32(m[0], x);
+  sum = _mm512_add_epi64(sum, _mm512_mul_epi32(m[1], y));
+  sum = _mm512_add_epi64(sum, _mm512_mul_epi32(m[2], z));
+  sum = _mm512_add_epi64(sum, _mm512_mul_epi32(m[3], w));
+  return _mm512_cvtepi64_epi32(_mm512_srli_epi64(sum, 16));
+}
+
+// Quotients4 for eight lanes: the truncated quotient converted to 64 bits (it is below
+// 2^48 in magnitude), its low word kept.
+PARTICLES_TARGET_WIDE inline __m256i Quotients8(__m256i a, __m512d w) {
+  const __m512d n = _mm512_mul_pd(_mm512_cvtepi32_pd(a), _mm512_set1_pd(65536.0));
+  return _mm512_cvtepi64_epi32(_mm512_cvtt_roundpd_epi64(_mm512_div_pd(n, w), _MM_FROUND_NO_EXC));
+}
+
+// FadeChannel4 and Shade4 for eight lanes.
+PARTICLES_TARGET_WIDE inline __m256i FadeChannel8(__m256i bits, __m256i fade) {
+  const __m256i channel = _mm256_and_si256(bits, _mm256_set1_epi32(31));
+  return _mm256_max_epi32(_mm256_sub_epi32(channel, fade), _mm256_setzero_si256());
+}
+PARTICLES_TARGET_WIDE inline __m256i Shade8(__m256i colour, __m256i w) {
+  const __m512i wide = _mm512_mul_epu32(_mm512_cvtepu32_epi64(w), _mm512_set1_epi64(kFadeMultiplier));
+  const __m256i fade = _mm512_cvtepi64_epi32(_mm512_srli_epi64(wide, kFadeShift));
+  const __m256i red = FadeChannel8(_mm256_srli_epi32(colour, 11), fade);
+  const __m256i green = FadeChannel8(_mm256_srli_epi32(colour, 6), fade);
+  const __m256i blue = FadeChannel8(colour, fade);
+  return _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(red, 11), _mm256_slli_epi32(green, 6)), blue);
+}
+
+// StampCentre4 and OnScreen for eight lanes.
+PARTICLES_TARGET_WIDE inline __m256i StampCentre8(__m256i q, int span) {
+  const __m256i scaled = _mm256_mullo_epi32(q, _mm256_set1_epi32(span));
+  return _mm256_srli_epi32(_mm256_add_epi32(scaled, _mm256_set1_epi32((span + 1) << 16)), 16);
+}
+PARTICLES_TARGET_WIDE inline __mmask8 OnScreen8(__m256i q) {
+  const __m256i shifted = _mm256_add_epi32(q, _mm256_set1_epi32(kClipEdge));
+  return _mm256_cmple_epu32_mask(shifted, _mm256_set1_epi32(2 * kClipEdge));
+}
+
+// Writes the stamps of the lanes in on, packed, as eight stamps' words at out and
+// returns past the packed ones. The callers' stamps have room for the words past the
+// last: no more stamps than particles come before these eight.
+PARTICLES_TARGET_WIDE inline ScreenStamp* PackStamps8(ScreenStamp* out, __mmask8 on, __m256i x, __m256i y,
+                                                     __m256i colour) {
+  // The stamps' three words, lane by lane, from {x | y} and the colours.
+  const __m512i low = _mm512_setr_epi32(0, 8, 16, 1, 9, 17, 2, 10, 18, 3, 11, 19, 4, 12, 20, 5);
+  const __m512i high = _mm512_setr_epi32(13, 21, 6, 14, 22, 7, 15, 23, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i centres = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_maskz_compress_epi32(on, x)),
+                                             _mm256_maskz_compress_epi32(on, y), 1);
+  const __m512i colours = _mm512_castsi256_si512(_mm256_maskz_compress_epi32(on, colour));
+  _mm512_storeu_si512(out, _mm512_permutex2var_epi32(centres, low, colours));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out) + 2,
+                      _mm512_castsi512_si256(_mm512_permutex2var_epi32(centres, high, colours)));
+  return out + _mm_popcnt_u32(on);
+}
+
+// ToScreen4 for eight lanes.
+PARTICLES_TARGET_WIDE inline __m256i ToScreen8(__m256i world, __m256i centre, __m512d zoom, int32_t screenCentre) {
+  const __m256i offset = _mm256_slli_epi32(_mm256_sub_epi32(world, centre), 16);
+  return _mm256_add_epi32(_mm512_cvttpd_epi32(_mm512_div_pd(_mm512_cvtepi32_pd(offset), zoom)),
+                          _mm256_set1_epi32(screenCentre));
+}
+
+// StampFits along one axis of eight lanes: 1 <= s <= size - 2, as one unsigned test.
+PARTICLES_TARGET_WIDE inline __mmask8 StampFits8(__m256i s, int size) {
+  return _mm256_cmple_epu32_mask(_mm256_sub_epi32(s, _mm256_set1_epi32(1)), _mm256_set1_epi32(size - 3));
+}
+
+int g_widest = 8;
 
 }  // namespace
 
-void AllowVectorProjection(bool allowed) { g_allowed = allowed; }
+void LimitVectorProjection(int lanes) { g_widest = lanes; }
 
-bool HaveVectorProjection() {
-  static const bool have = __builtin_cpu_supports("avx2") != 0;
-  return have && g_allowed;
+int VectorProjectionLanes() {
+  static const int have = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                                  __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("popcnt")
+                              ? 8
+                              : __builtin_cpu_supports("avx2") ? 4 : 0;
+  return have < g_widest ? have : g_widest;
 }
 
 __attribute__((target("avx2"))) unsigned Project2DVector(ParticleData* data, unsigned count, int32_t cx,
@@ -201,6 +283,120 @@ __attribute__((target("avx2"))) unsigned Project3DVector(Particle3DData* data, u
       *out = ScreenStamp{sx[j], sy[j], static_cast<uint16_t>(shaded[j])};  // kept when visible
       out += on ? 1 : 0;
     }
+  }
+  stamps = out;
+  return k;
+}
+
+PARTICLES_TARGET_WIDE unsigned Project2DWide(ParticleData* data, unsigned count, int32_t cx, int32_t cy,
+                                             int32_t zoom, ScreenStamp*& stamps) {
+  static_assert(sizeof(ParticleData) == 20 && offsetof(ParticleData, colour) == 16 &&
+                offsetof(ParticleData, visible) == 18);
+  ScreenStamp* out = stamps;
+  const __m256i centreX = _mm256_set1_epi32(cx), centreY = _mm256_set1_epi32(cy);
+  const __m512d zoomd = _mm512_set1_pd(zoom);
+  // Eight records are 40 words, a the first 16, b the next 16 and c the last 8; record j's
+  // x, y, screen x, screen y and colour word (colour, visible) are words 5j .. 5j + 4.
+  // x and y of records 0..6 from a and b, 7 from c; likewise the colour words 0..5 and 6, 7.
+  const __m512i xyAB = _mm512_setr_epi32(0, 5, 10, 15, 20, 25, 30, 0, 1, 6, 11, 16, 21, 26, 31, 0);
+  const __m512i xyC = _mm512_setr_epi32(0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 4);
+  const __m512i wordsAB = _mm512_setr_epi32(4, 9, 14, 19, 24, 29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i wordsC = _mm512_setr_epi32(0, 0, 0, 0, 0, 0, 2, 7, 0, 0, 0, 0, 0, 0, 0, 0);
+  // Back, from {screen x | screen y} and the colour words (at 16..23): the words of a, b
+  // and c that change, and where each comes from.
+  const __m512i toA = _mm512_setr_epi32(0, 0, 0, 8, 16, 0, 0, 1, 9, 17, 0, 0, 2, 10, 18, 0);
+  const __m512i toB = _mm512_setr_epi32(0, 3, 11, 19, 0, 0, 4, 12, 20, 0, 0, 5, 13, 21, 0, 0);
+  const __m512i toC = _mm512_setr_epi32(6, 14, 22, 0, 0, 7, 15, 23, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __mmask16 inA = 0x739C, inB = 0x39CE;  // words 2..4, 7..9, 12..14; 1..3, 6..8, 11..13
+  const __mmask8 inC = 0xE7;                    // words 0..2, 5..7
+  const __m256i visibleByte = _mm256_set1_epi32(0x00FF0000);
+  unsigned k = 0;
+  for (; k + 8 <= count; k += 8) {
+    ParticleData* const d = data + k;
+    char* const words = reinterpret_cast<char*>(d);  // word i at words + 4 i
+    const __m512i a = _mm512_loadu_si512(words), b = _mm512_loadu_si512(words + 64);
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words + 128));
+    const __m512i cw = _mm512_castsi256_si512(c);
+    const __m512i xy = _mm512_mask_permutexvar_epi32(_mm512_permutex2var_epi32(a, xyAB, b), 0x8080, xyC, cw);
+    const __m256i colourWords = _mm512_castsi512_si256(
+        _mm512_mask_permutexvar_epi32(_mm512_permutex2var_epi32(a, wordsAB, b), 0x00C0, wordsC, cw));
+    const __m256i sx = ToScreen8(_mm512_castsi512_si256(xy), centreX, zoomd, kScreenCentreX);
+    const __m256i sy = ToScreen8(_mm512_extracti64x4_epi64(xy, 1), centreY, zoomd, kScreenCentreY);
+    const __mmask8 on = StampFits8(sx, kScreenWidth) & StampFits8(sy, kScreenHeight);
+
+    // The colour words with the visible byte set, and the records back.
+    const __m256i visible = _mm256_maskz_mov_epi32(on, _mm256_set1_epi32(1 << 16));
+    const __m256i newWords = _mm256_or_si256(_mm256_andnot_si256(visibleByte, colourWords), visible);
+    const __m512i screen = _mm512_inserti64x4(_mm512_castsi256_si512(sx), sy, 1);
+    const __m512i nw = _mm512_castsi256_si512(newWords);
+    _mm512_storeu_si512(words, _mm512_mask_blend_epi32(inA, a, _mm512_permutex2var_epi32(screen, toA, nw)));
+    _mm512_storeu_si512(words + 64, _mm512_mask_blend_epi32(inB, b, _mm512_permutex2var_epi32(screen, toB, nw)));
+    const __m256i cBack = _mm512_castsi512_si256(_mm512_permutex2var_epi32(screen, toC, nw));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(words + 128), _mm256_mask_blend_epi32(inC, c, cBack));
+    out = PackStamps8(out, on, sx, sy, _mm256_and_si256(colourWords, _mm256_set1_epi32(0xFFFF)));
+  }
+  stamps = out;
+  return k;
+}
+
+PARTICLES_TARGET_WIDE unsigned Project3DWide(Particle3DData* data, unsigned count, const ClipRows& rows,
+                                             ScreenStamp*& stamps) {
+  ScreenStamp* out = stamps;
+  __m512i m[12];
+  const vec4* const row[] = {&rows.x, &rows.y, &rows.w};
+  for (int i = 0; i < 12; ++i) m[i] = _mm512_set1_epi64((*row[i / 4])[i % 4].raw());
+  // Word indices into two pairs of records (16 words each): the four positions (a record's
+  // words 0..3) field by field, and the four colour words (word 6: colour, shaded colour).
+  const __m512i positions = _mm512_setr_epi32(0, 8, 16, 24, 1, 9, 17, 25, 2, 10, 18, 26, 3, 11, 19, 27);
+  const __m512i colourWordsOf = _mm512_setr_epi32(6, 14, 22, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  // Two such field-ordered sets of four records as eight lanes of their first two
+  // fields, or of their last two.
+  const __m512i firstTwo = _mm512_setr_epi32(0, 1, 2, 3, 16, 17, 18, 19, 4, 5, 6, 7, 20, 21, 22, 23);
+  const __m512i lastTwo = _mm512_setr_epi32(8, 9, 10, 11, 24, 25, 26, 27, 12, 13, 14, 15, 28, 29, 30, 31);
+  // Back: lanes 0 and 1 of {clip x | clip y} and {words | visible} as a pair's tails.
+  const __m512i pairTails = _mm512_setr_epi32(0, 0, 0, 0, 0, 8, 16, 24, 0, 0, 0, 0, 1, 9, 17, 25);
+  const __m256i lowHalf = _mm256_set1_epi32(0xFFFF);
+  unsigned k = 0;
+  for (; k + 8 <= count; k += 8) {
+    Particle3DData* const d = data + k;
+    const __m512i r01 = _mm512_loadu_si512(d + 0), r23 = _mm512_loadu_si512(d + 2);
+    const __m512i r45 = _mm512_loadu_si512(d + 4), r67 = _mm512_loadu_si512(d + 6);
+    const __m512i p0 = _mm512_permutex2var_epi32(r01, positions, r23);
+    const __m512i p1 = _mm512_permutex2var_epi32(r45, positions, r67);
+    const __m512i xy = _mm512_permutex2var_epi32(p0, firstTwo, p1), zw = _mm512_permutex2var_epi32(p0, lastTwo, p1);
+    const __m512i x = _mm512_cvtepi32_epi64(_mm512_castsi512_si256(xy));
+    const __m512i y = _mm512_cvtepi32_epi64(_mm512_extracti64x4_epi64(xy, 1));
+    const __m512i z = _mm512_cvtepi32_epi64(_mm512_castsi512_si256(zw));
+    const __m512i w = _mm512_cvtepi32_epi64(_mm512_extracti64x4_epi64(zw, 1));
+    const __m256i cx = Row8(m + 0, x, y, z, w), cy = Row8(m + 4, x, y, z, w), cw = Row8(m + 8, x, y, z, w);
+
+    // As Project3DVector: quotients in front of the camera only, then the clip square.
+    const __mmask8 front = _mm256_cmpgt_epi32_mask(cw, _mm256_setzero_si256());
+    const __m512d wd = _mm512_cvtepi32_pd(cw);
+    const __m256i qx = _mm256_mask_blend_epi32(front, cx, Quotients8(cx, wd));
+    const __m256i qy = _mm256_mask_blend_epi32(front, cy, Quotients8(cy, wd));
+    const __mmask8 on = front & OnScreen8(qx) & OnScreen8(qy);
+
+    // Each record's colour word: its colour, and its shaded colour, replaced when visible.
+    const __m512i c0 = _mm512_permutex2var_epi32(r01, colourWordsOf, r23);
+    const __m512i c1 = _mm512_permutex2var_epi32(r45, colourWordsOf, r67);
+    const __m256i colourWords = _mm512_castsi512_si256(_mm512_permutex2var_epi32(c0, firstTwo, c1));
+    const __m256i shaded = Shade8(_mm256_and_si256(colourWords, lowHalf), cw);
+    const __m256i words = _mm256_mask_blend_epi32(
+        on, colourWords, _mm256_or_si256(_mm256_and_si256(colourWords, lowHalf), _mm256_slli_epi32(shaded, 16)));
+    const __m256i visible = _mm256_maskz_mov_epi32(on, _mm256_set1_epi32(1));  // the padding after it 0
+
+    // The records back, each pair with its new tails over its old ones.
+    const __m512i clips = _mm512_inserti64x4(_mm512_castsi256_si512(qx), qy, 1);
+    const __m512i rest = _mm512_inserti64x4(_mm512_castsi256_si512(words), visible, 1);
+    const __mmask16 tailWords = 0xF0F0;
+    const __m512i pairs[] = {r01, r23, r45, r67};
+    for (int j = 0; j < 4; ++j) {
+      const __m512i tail = _mm512_permutex2var_epi32(clips, _mm512_add_epi32(pairTails, _mm512_set1_epi32(2 * j)), rest);
+      _mm512_storeu_si512(d + 2 * j, _mm512_mask_blend_epi32(tailWords, pairs[j], tail));
+    }
+
+    out = PackStamps8(out, on, StampCentre8(qx, kStampHalfSpanX), StampCentre8(qy, kStampHalfSpanY), shaded);
   }
   stamps = out;
   return k;

@@ -193,9 +193,14 @@ TEST(GoldenRun, EveryFrameAsRecordedWithEitherPassesAndNoAllocation) {
     };
     expectSame(Play(run, reference::kStraightforward).frames, "the straightforward passes");
 #if defined(__x86_64__)
-    particles::AllowVectorProjection(false);
-    expectSame(Play(run, kDemoPasses).frames, "the scalar projections");
-    particles::AllowVectorProjection(true);
+    // Each narrower projection than the demo's own.
+    for (int lanes = particles::VectorProjectionLanes(); lanes > 0;) {
+      lanes /= 2;
+      particles::LimitVectorProjection(lanes < 4 ? 0 : lanes);
+      expectSame(Play(run, kDemoPasses).frames, lanes < 4 ? "the scalar projections" : "the four-lane projections");
+      if (lanes < 4) break;
+    }
+    particles::LimitVectorProjection(8);
 #endif
     if (write) continue;
     const auto it = golden.find(run.name);

@@ -62,16 +62,18 @@ struct ScriptedRand {
   static inline size_t drawn = 0;
 };
 
-// Runs f(name) with each particle projection this CPU has: the vector one, then the
-// scalar one that every other CPU runs.
+// Runs f(name) with each particle projection this CPU has: the vector ones, widest
+// first, then the scalar one that every other CPU runs.
 template <class F>
 void EachProjection(F&& f) {
 #if defined(__x86_64__)
-  for (const bool vector : {true, false}) {
-    particles::AllowVectorProjection(vector);
-    f(vector ? "vector projection" : "scalar projection");
+  const int widest = particles::VectorProjectionLanes();
+  for (const int lanes : {8, 4, 0}) {
+    if (lanes > widest) continue;
+    particles::LimitVectorProjection(lanes);
+    f(lanes == 8 ? "eight-lane projection" : lanes == 4 ? "four-lane projection" : "scalar projection");
   }
-  particles::AllowVectorProjection(true);
+  particles::LimitVectorProjection(8);
 #else
   f("scalar projection");
 #endif
