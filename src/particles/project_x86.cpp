@@ -160,6 +160,9 @@ PARTICLES_TARGET_WIDE inline __mmask8 OnScreen8(__m256i q) {
   return _mm256_cmple_epu32_mask(shifted, _mm256_set1_epi32(2 * kClipEdge));
 }
 
+// In the word tables below: a lane whose word is masked off or dropped after.
+constexpr int kAny = 0;
+
 // Writes the stamps of the lanes in on, packed, as eight stamps' words at out and
 // returns past the packed ones. The callers' stamps have room for the words past the
 // last: no more stamps than particles come before these eight.
@@ -167,7 +170,7 @@ PARTICLES_TARGET_WIDE inline ScreenStamp* PackStamps8(ScreenStamp* out, __mmask8
                                                      __m256i colour) {
   // The stamps' three words, lane by lane, from {x | y} and the colours.
   const __m512i low = _mm512_setr_epi32(0, 8, 16, 1, 9, 17, 2, 10, 18, 3, 11, 19, 4, 12, 20, 5);
-  const __m512i high = _mm512_setr_epi32(13, 21, 6, 14, 22, 7, 15, 23, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i high = _mm512_setr_epi32(13, 21, 6, 14, 22, 7, 15, 23, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny);
   const __m512i centres = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_maskz_compress_epi32(on, x)),
                                              _mm256_maskz_compress_epi32(on, y), 1);
   const __m512i colours = _mm512_castsi256_si512(_mm256_maskz_compress_epi32(on, colour));
@@ -298,15 +301,19 @@ PARTICLES_TARGET_WIDE unsigned Project2DWide(ParticleData* data, unsigned count,
   // Eight records are 40 words, a the first 16, b the next 16 and c the last 8; record j's
   // x, y, screen x, screen y and colour word (colour, visible) are words 5j .. 5j + 4.
   // x and y of records 0..6 from a and b, 7 from c; likewise the colour words 0..5 and 6, 7.
-  const __m512i xyAB = _mm512_setr_epi32(0, 5, 10, 15, 20, 25, 30, 0, 1, 6, 11, 16, 21, 26, 31, 0);
-  const __m512i xyC = _mm512_setr_epi32(0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 4);
-  const __m512i wordsAB = _mm512_setr_epi32(4, 9, 14, 19, 24, 29, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-  const __m512i wordsC = _mm512_setr_epi32(0, 0, 0, 0, 0, 0, 2, 7, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i xyAB = _mm512_setr_epi32(0, 5, 10, 15, 20, 25, 30, kAny, 1, 6, 11, 16, 21, 26, 31, kAny);
+  const __m512i xyC = _mm512_setr_epi32(
+      kAny, kAny, kAny, kAny, kAny, kAny, kAny, 3, kAny, kAny, kAny, kAny, kAny, kAny, kAny, 4);
+  const __m512i wordsAB = _mm512_setr_epi32(
+      4, 9, 14, 19, 24, 29, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny);
+  const __m512i wordsC = _mm512_setr_epi32(
+      kAny, kAny, kAny, kAny, kAny, kAny, 2, 7, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny);
   // Back, from {screen x | screen y} and the colour words (at 16..23): the words of a, b
   // and c that change, and where each comes from.
-  const __m512i toA = _mm512_setr_epi32(0, 0, 0, 8, 16, 0, 0, 1, 9, 17, 0, 0, 2, 10, 18, 0);
-  const __m512i toB = _mm512_setr_epi32(0, 3, 11, 19, 0, 0, 4, 12, 20, 0, 0, 5, 13, 21, 0, 0);
-  const __m512i toC = _mm512_setr_epi32(6, 14, 22, 0, 0, 7, 15, 23, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i toA = _mm512_setr_epi32(kAny, kAny, 0, 8, 16, kAny, kAny, 1, 9, 17, kAny, kAny, 2, 10, 18, kAny);
+  const __m512i toB = _mm512_setr_epi32(kAny, 3, 11, 19, kAny, kAny, 4, 12, 20, kAny, kAny, 5, 13, 21, kAny, kAny);
+  const __m512i toC = _mm512_setr_epi32(
+      6, 14, 22, kAny, kAny, 7, 15, 23, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny);
   const __mmask16 inA = 0x739C, inB = 0x39CE;  // words 2..4, 7..9, 12..14; 1..3, 6..8, 11..13
   const __mmask8 inC = 0xE7;                    // words 0..2, 5..7
   const __m256i visibleByte = _mm256_set1_epi32(0x00FF0000);
@@ -348,13 +355,15 @@ PARTICLES_TARGET_WIDE unsigned Project3DWide(Particle3DData* data, unsigned coun
   // Word indices into two pairs of records (16 words each): the four positions (a record's
   // words 0..3) field by field, and the four colour words (word 6: colour, shaded colour).
   const __m512i positions = _mm512_setr_epi32(0, 8, 16, 24, 1, 9, 17, 25, 2, 10, 18, 26, 3, 11, 19, 27);
-  const __m512i colourWordsOf = _mm512_setr_epi32(6, 14, 22, 30, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m512i colourWordsOf = _mm512_setr_epi32(
+      6, 14, 22, 30, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny, kAny);
   // Two such field-ordered sets of four records as eight lanes of their first two
   // fields, or of their last two.
   const __m512i firstTwo = _mm512_setr_epi32(0, 1, 2, 3, 16, 17, 18, 19, 4, 5, 6, 7, 20, 21, 22, 23);
   const __m512i lastTwo = _mm512_setr_epi32(8, 9, 10, 11, 24, 25, 26, 27, 12, 13, 14, 15, 28, 29, 30, 31);
   // Back: lanes 0 and 1 of {clip x | clip y} and {words | visible} as a pair's tails.
-  const __m512i pairTails = _mm512_setr_epi32(0, 0, 0, 0, 0, 8, 16, 24, 0, 0, 0, 0, 1, 9, 17, 25);
+  const __m512i pairTails = _mm512_setr_epi32(
+      kAny, kAny, kAny, kAny, 0, 8, 16, 24, kAny, kAny, kAny, kAny, 1, 9, 17, 25);
   const __m256i lowHalf = _mm256_set1_epi32(0xFFFF);
   unsigned k = 0;
   for (; k + 8 <= count; k += 8) {
@@ -392,7 +401,8 @@ PARTICLES_TARGET_WIDE unsigned Project3DWide(Particle3DData* data, unsigned coun
     const __mmask16 tailWords = 0xF0F0;
     const __m512i pairs[] = {r01, r23, r45, r67};
     for (int j = 0; j < 4; ++j) {
-      const __m512i tail = _mm512_permutex2var_epi32(clips, _mm512_add_epi32(pairTails, _mm512_set1_epi32(2 * j)), rest);
+      const __m512i pairJ = _mm512_add_epi32(pairTails, _mm512_set1_epi32(2 * j));
+      const __m512i tail = _mm512_permutex2var_epi32(clips, pairJ, rest);
       _mm512_storeu_si512(d + 2 * j, _mm512_mask_blend_epi32(tailWords, pairs[j], tail));
     }
 
