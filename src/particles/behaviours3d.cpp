@@ -24,7 +24,7 @@ constexpr fixed kCometSpeed = fixed::from_raw(196608);       // 3.0 units/s
 // Entry 0 of every 3D emitter's velocities at set-up; only the comet reads it.
 constexpr vec4 kStartVelocity{kOne, kZero, kZero, kOne};
 
-// at + a * b, the product's two halves added to at one by one (fixmuladd16).
+// at + a * b, the sum and product in one step as fixmuladd16 makes it.
 fixed AddProduct(fixed at, fixed a, fixed b) { return fixed::from_raw(fixedpoint::fixmuladd16(at.raw(), a.raw(), b.raw())); }
 
 // The three five-bit fields of a birth draw and the three-bit field under b2.

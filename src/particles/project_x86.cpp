@@ -390,9 +390,10 @@ PARTICLES_TARGET_WIDE unsigned Project3DWide(Particle3DData* data, unsigned coun
     const __m512i c0 = _mm512_permutex2var_epi32(r01, colourWordsOf, r23);
     const __m512i c1 = _mm512_permutex2var_epi32(r45, colourWordsOf, r67);
     const __m256i colourWords = _mm512_castsi512_si256(_mm512_permutex2var_epi32(c0, firstTwo, c1));
-    const __m256i shaded = Shade8(_mm256_and_si256(colourWords, lowHalf), cw);
-    const __m256i words = _mm256_mask_blend_epi32(
-        on, colourWords, _mm256_or_si256(_mm256_and_si256(colourWords, lowHalf), _mm256_slli_epi32(shaded, 16)));
+    const __m256i colour = _mm256_and_si256(colourWords, lowHalf);
+    const __m256i shaded = Shade8(colour, cw);
+    const __m256i shadedWords = _mm256_or_si256(colour, _mm256_slli_epi32(shaded, 16));
+    const __m256i words = _mm256_mask_blend_epi32(on, colourWords, shadedWords);
     const __m256i visible = _mm256_maskz_mov_epi32(on, _mm256_set1_epi32(1));  // the padding after it 0
 
     // The records back, each pair with its new tails over its old ones.
